@@ -1,0 +1,6 @@
+// The simulated host's stand-in for <windows.h> and the IIS admin headers:
+// the same names, types, constants and calling shapes as the real ones.
+#pragma once
+
+#include <winsim/win32_base.h>
+#include <winsim/win32_services.h>
