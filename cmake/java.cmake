@@ -1,0 +1,26 @@
+# The Java class, the JNI header javac makes from it, and the JNI headers
+# for the platform being built.
+find_package(Java 17 REQUIRED COMPONENTS Development Runtime)
+include(UseJava)
+
+get_filename_component(JAVAC_REAL "${Java_JAVAC_EXECUTABLE}" REALPATH)
+get_filename_component(JDK_HOME "${JAVAC_REAL}" DIRECTORY)
+get_filename_component(JDK_HOME "${JDK_HOME}" DIRECTORY)
+set(JDK_INCLUDE "${JDK_HOME}/include")
+
+set(IISCONFIGURE_JAVA_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/java/src/com/vantora/adminserver/helper/ws/IISConfigure.java)
+add_jar(iisconfigure_java
+  SOURCES ${IISCONFIGURE_JAVA_SOURCES}
+  OUTPUT_NAME iisconfigure
+  GENERATE_NATIVE_HEADERS iisconfigure_jni_header DESTINATION ${CMAKE_BINARY_DIR}/jni-header)
+set(IISCONFIGURE_JNI_HEADER ${CMAKE_BINARY_DIR}/jni-header/com_vantora_adminserver_helper_ws_IISConfigure.h)
+
+add_library(jni_platform INTERFACE)
+if(WIN32)
+  # Never put the JDK's include folder on a mingw include path: only jni.h is
+  # taken from it, jni_md.h is our own Windows one.
+  configure_file(${CMAKE_CURRENT_SOURCE_DIR}/cmake/windows/jni.h.in ${CMAKE_BINARY_DIR}/windows-jni/jni.h @ONLY)
+  target_include_directories(jni_platform INTERFACE ${CMAKE_BINARY_DIR}/windows-jni ${CMAKE_CURRENT_SOURCE_DIR}/cmake/windows)
+else()
+  target_include_directories(jni_platform INTERFACE ${JDK_INCLUDE} ${JDK_INCLUDE}/linux)
+endif()

@@ -1,0 +1,115 @@
+package com.vantora.adminserver.demo;
+
+import java.io.IOException;
+import java.io.PrintStream;
+import java.nio.file.NoSuchFileException;
+import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.HashMap;
+import java.util.List;
+import java.util.Map;
+
+/** What changed between two host images, fact by fact, area by area. */
+public final class ImageDiff {
+    public enum Kind { ADDED, REMOVED, CHANGED }
+
+    /** One changed fact; {@code before} is null when added, {@code after} null when removed. */
+    public record Change(Kind kind, String fact, String before, String after) {
+        public String line() {
+            return switch (kind) {
+                case ADDED -> "+ " + HostImage.line(fact, after);
+                case REMOVED -> "- " + HostImage.line(fact, before);
+                case CHANGED -> "~ " + fact + "  " + before + " -> " + after;
+            };
+        }
+
+        @Override
+        public String toString() {
+            return line();
+        }
+    }
+
+    private ImageDiff() {
+    }
+
+    public static List<Change> changes(HostImage before, HostImage after) {
+        List<Change> changes = new ArrayList<>();
+        for (HostImage.Area area : HostImage.Area.values()) {
+            compare(before.facts(area), after.facts(area), changes);
+        }
+        return changes;
+    }
+
+    /** The changes as lines to print, or the single line "no changes". */
+    public static List<String> lines(HostImage before, HostImage after) {
+        List<String> lines = new ArrayList<>();
+        changes(before, after).forEach(change -> lines.add(change.line()));
+        return lines.isEmpty() ? List.of("no changes") : lines;
+    }
+
+    /**
+     * Walks the new facts in order and lets each removed fact show where it stood in the old
+     * order, so that a removed key reads next to its neighbours rather than at the end.
+     */
+    private static void compare(Map<String, String> before, Map<String, String> after, List<Change> out) {
+        List<String> old = new ArrayList<>(before.keySet());
+        Map<String, Integer> oldIndex = new HashMap<>();
+        for (int i = 0; i < old.size(); i++) {
+            oldIndex.put(old.get(i), i);
+        }
+        int next = 0;
+        for (Map.Entry<String, String> fact : after.entrySet()) {
+            Integer at = oldIndex.get(fact.getKey());
+            if (at == null) {
+                out.add(new Change(Kind.ADDED, fact.getKey(), null, fact.getValue()));
+                continue;
+            }
+            for (; next <= at; next++) {
+                removedAt(old.get(next), before, after, out);
+            }
+            String was = before.get(fact.getKey());
+            if (!was.equals(fact.getValue())) {
+                out.add(new Change(Kind.CHANGED, fact.getKey(), was, fact.getValue()));
+            }
+        }
+        for (; next < old.size(); next++) {
+            removedAt(old.get(next), before, after, out);
+        }
+    }
+
+    private static void removedAt(String fact, Map<String, String> before, Map<String, String> after, List<Change> out) {
+        if (!after.containsKey(fact)) {
+            out.add(new Change(Kind.REMOVED, fact, before.get(fact), null));
+        }
+    }
+
+    /** {@code ImageDiff BEFORE AFTER} prints what changed; {@code ImageDiff IMAGE} lists an image's facts. */
+    public static void main(String[] args) {
+        System.exit(run(args, System.out, System.err));
+    }
+
+    static int run(String[] args, PrintStream out, PrintStream err) {
+        if (args.length < 1 || args.length > 2) {
+            err.println("usage: ImageDiff BEFORE.json AFTER.json   (or ImageDiff IMAGE.json to list its facts)");
+            return 2;
+        }
+        List<HostImage> images = new ArrayList<>();
+        for (String arg : args) {
+            try {
+                images.add(HostImage.read(Path.of(arg)));
+            } catch (NoSuchFileException e) {
+                err.println(arg + ": no such file");
+                return 1;
+            } catch (IOException e) {
+                err.println(arg + ": cannot read: " + e);
+                return 1;
+            } catch (IllegalArgumentException e) {
+                err.println(arg + ": not a host image: " + e.getMessage());
+                return 1;
+            }
+        }
+        List<String> lines = images.size() == 1 ? images.get(0).lines() : lines(images.get(0), images.get(1));
+        lines.forEach(out::println);
+        return 0;
+    }
+}

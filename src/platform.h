@@ -1,0 +1,17 @@
+// The one place that decides where the Win32 names come from: the real
+// headers on Windows, the simulated host's declarations everywhere else.
+#pragma once
+
+#if defined(_WIN32)
+#include <iadmw.h>
+#include <iiscnfg.h>
+#include <objbase.h>
+#include <windows.h>
+#else
+#include <winsim/windows.h>
+#endif
+
+#include <string>
+
+// UTF-16 on both sides: WCHAR is wchar_t on Windows and char16_t elsewhere.
+using WideString = std::basic_string<WCHAR>;

@@ -1,0 +1,104 @@
+#include "native/java_text.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "support/fake_jni_env.h"
+
+namespace {
+
+using Texts = std::vector<WideString>;
+
+TEST(WithJavaText, GivesEachOperationTheTextBeforeTheFirstNul) {
+  const struct {
+    std::u16string java;
+    WideString expected;
+  } cases[] = {
+      {u"C:\\PHP", TEXT("C:\\PHP")},
+      {u"", TEXT("")},
+      {std::u16string(u"ab\0cd", 5), TEXT("ab")},
+      {std::u16string(u"\0x", 2), TEXT("")},
+      {u"\u00e9\u4e2d", TEXT("\u00e9\u4e2d")},
+  };
+  for (const auto& c : cases) {
+    FakeJniEnv fake;
+    Texts seen;
+    EXPECT_TRUE(WithJavaText(
+        fake.Env(), [&](const WideString& text) { seen.push_back(text); }, fake.String(c.java)));
+    EXPECT_EQ(seen, Texts{c.expected});
+    EXPECT_EQ(fake.outstandingChars, 0);
+    EXPECT_EQ(fake.otherCalls, 0);
+  }
+}
+
+TEST(WithJavaText, ObtainsEveryStringBeforeTheOperationAndReleasesAfter) {
+  FakeJniEnv fake;
+  WithJavaText(
+      fake.Env(), [&](const WideString&, const WideString&) { fake.events.push_back("operation"); },
+      fake.String(u"name"), fake.String(u"path"));
+  const std::vector<std::string> expected = {"get name", "get path", "operation", "release path", "release name"};
+  EXPECT_EQ(fake.events, expected);
+}
+
+TEST(WithJavaText, NeverRunsTheOperationWithoutEveryString) {
+  struct Case {
+    const char* what;
+    bool nullFirst;
+    bool refuseSecond;
+    std::vector<std::string> events;
+  };
+  const Case cases[] = {
+      {"null string", true, false, {"get second", "release second"}},
+      {"GetStringChars gives null", false, true, {"get first", "get second", "release first"}},
+  };
+  for (const auto& c : cases) {
+    FakeJniEnv fake;
+    bool ran = false;
+    const jstring first = c.nullFirst ? nullptr : fake.String(u"first");
+    const jstring second = c.refuseSecond ? fake.StringWithoutChars(u"second") : fake.String(u"second");
+    EXPECT_FALSE(WithJavaText(
+        fake.Env(), [&](const WideString&, const WideString&) { ran = true; }, first, second))
+        << c.what;
+    EXPECT_FALSE(ran) << c.what;
+    EXPECT_EQ(fake.events, c.events) << c.what;
+    EXPECT_EQ(fake.outstandingChars, 0) << c.what;
+  }
+}
+
+TEST(WithJavaText, ReleasesTheCharactersWhenTheOperationThrows) {
+  FakeJniEnv fake;
+  EXPECT_FALSE(WithJavaText(
+      fake.Env(), [](const WideString&) { throw std::bad_alloc(); }, fake.String(u"x")));
+  EXPECT_EQ(fake.outstandingChars, 0);
+}
+
+TEST(CodeToJava, IsTrueOnlyForZero) {
+  const struct {
+    ResultCode code;
+    jboolean expected;
+  } cases[] = {{0, JNI_TRUE}, {1, JNI_FALSE}, {5, JNI_FALSE}, {-2147024891, JNI_FALSE}, {0x7FFFFFFF, JNI_FALSE}};
+  for (const auto& c : cases) EXPECT_EQ(CodeToJava(c.code), c.expected) << c.code;
+}
+
+TEST(TextToJava, MakesAStringOfTheExactLengthOnSuccess) {
+  for (const WideString& text : {WideString(TEXT("C:\\Inetpub\\wwwroot")), WideString()}) {
+    FakeJniEnv fake;
+    const jstring made = TextToJava(fake.Env(), kSuccess, text);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(fake.Made(made), std::u16string(text.begin(), text.end()));
+    EXPECT_EQ(fake.newStringCalls, 1);
+    EXPECT_EQ(fake.otherCalls, 0);
+  }
+}
+
+TEST(TextToJava, GivesNullWithoutNewStringOnFailure) {
+  for (ResultCode code : {1, 5, -2146646015}) {
+    FakeJniEnv fake;
+    EXPECT_EQ(TextToJava(fake.Env(), code, TEXT("ignored")), nullptr);
+    EXPECT_EQ(fake.newStringCalls, 0);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+#include "system/service_control.h"
+
+#include <gtest/gtest.h>
+
+#include "support/host_fixture.h"
+
+namespace {
+
+constexpr uint32_t kGenericRead = 0x80000000u;
+constexpr uint32_t kManagerAll = 0xF003F;
+constexpr uint32_t kQueryStatus = 0x4;
+constexpr uint32_t kStart = 0x10;
+constexpr uint32_t kServiceAll = 0xF01FF;
+
+class ServiceControlTest : public HostTest {
+ protected:
+  static Json ServiceState(const std::string& name) {
+    const Json image = Image();
+    for (const auto& service : image["services"]) {
+      if (service["name"] == name) return service["state"];
+    }
+    return Json();
+  }
+};
+
+TEST_F(ServiceControlTest, WebServerCountsAsRunningWhenTheRunningBitIsSet) {
+  const struct {
+    int state;
+    bool running;
+  } cases[] = {{1, false}, {2, false}, {3, false}, {4, true}, {5, true}, {6, true}, {7, true}};
+  for (const auto& c : cases) {
+    Reset(WithService(Stock(), "W3SVC", {{"state", c.state}}));
+    EXPECT_EQ(IsWebServerRunning(), c.running) << "state " << c.state;
+  }
+}
+
+TEST_F(ServiceControlTest, WebServerQueryAsksForReadRightsOnlyAndClosesServiceFirst) {
+  Reset(WithService(Stock(), "W3SVC", {{"state", 7}}));
+  EXPECT_TRUE(IsWebServerRunning());
+  const auto journal = Journal();
+  ASSERT_EQ(journal.size(), 5u);
+  EXPECT_EQ(journal[0]["call"], "OpenSCManagerW");
+  EXPECT_EQ(journal[0]["machineName"], nullptr);
+  EXPECT_EQ(journal[0]["databaseName"], nullptr);
+  EXPECT_EQ(journal[0]["desiredAccess"], kGenericRead);
+  EXPECT_EQ(journal[1]["call"], "OpenServiceW");
+  EXPECT_EQ(journal[1]["manager"], journal[0]["result"]);
+  EXPECT_EQ(journal[1]["serviceName"], "W3SVC");
+  EXPECT_EQ(journal[1]["desiredAccess"], kQueryStatus);
+  EXPECT_EQ(journal[2]["call"], "QueryServiceStatusEx");
+  EXPECT_EQ(journal[2]["infoLevel"], 0);
+  EXPECT_EQ(journal[2]["bufferSize"], 36);
+  EXPECT_EQ(journal[3]["call"], "CloseServiceHandle");
+  EXPECT_EQ(journal[3]["handle"], journal[1]["result"]);
+  EXPECT_EQ(journal[4]["call"], "CloseServiceHandle");
+  EXPECT_EQ(journal[4]["handle"], journal[0]["result"]);
+}
+
+TEST_F(ServiceControlTest, NamedOperationsAskForFullAccess) {
+  EXPECT_TRUE(IsServiceInstalled(TEXT("IISADMIN")));
+  Reset(WithService(Stock(), "IISADMIN", {{"state", 1}}));
+  EXPECT_TRUE(StartNamedService(TEXT("IISADMIN")));
+  const auto managers = Calls("OpenSCManagerW");
+  const auto services = Calls("OpenServiceW");
+  ASSERT_EQ(managers.size(), 1u);  // the reset cleared the first call's lines
+  EXPECT_EQ(managers[0]["desiredAccess"], kManagerAll);
+  EXPECT_EQ(services[0]["desiredAccess"], kStart);
+  EXPECT_EQ(Calls("StartServiceW")[0]["argumentCount"], 0);
+  EXPECT_EQ(CallNames(), (std::vector<std::string>{"OpenSCManagerW", "OpenServiceW", "StartServiceW",
+                                                   "CloseServiceHandle", "CloseServiceHandle"}));
+  EXPECT_EQ(Calls("CloseServiceHandle")[0]["handle"], services[0]["result"]);
+}
+
+TEST_F(ServiceControlTest, InstalledCheckOpensTheServiceWithAllAccessAndClosesItAtOnce) {
+  EXPECT_TRUE(IsServiceInstalled(TEXT("IISADMIN")));
+  const auto services = Calls("OpenServiceW");
+  ASSERT_EQ(services.size(), 1u);
+  EXPECT_EQ(services[0]["desiredAccess"], kServiceAll);
+  EXPECT_EQ(CallNames(),
+            (std::vector<std::string>{"OpenSCManagerW", "OpenServiceW", "CloseServiceHandle", "CloseServiceHandle"}));
+}
+
+TEST_F(ServiceControlTest, StartLeavesAStoppedServiceRunningInTheImage) {
+  Reset(WithService(Stock(), "IISADMIN", {{"state", 1}}));
+  EXPECT_TRUE(StartNamedService(TEXT("IISADMIN")));
+  EXPECT_EQ(ServiceState("IISADMIN"), 4);
+  EXPECT_EQ(ServiceState("W3SVC"), 4);
+}
+
+TEST_F(ServiceControlTest, EveryRefusalAnswersFalse) {
+  struct Case {
+    const char* what;
+    Json image;
+    const char16_t* name;
+    bool installed;
+    bool started;
+  };
+  const Json stopped = WithService(Stock(), "IISADMIN", {{"state", 1}});
+  Json notAdmin = stopped;
+  notAdmin["caller"]["administrator"] = false;
+  const Case cases[] = {
+      {"already running", Stock(), u"IISADMIN", true, false},
+      {"disabled", WithService(stopped, "IISADMIN", {{"startType", 4}}), u"IISADMIN", true, false},
+      {"start fails at once", WithService(stopped, "IISADMIN", {{"startResult", 1053}}), u"IISADMIN", true, false},
+      {"missing service", stopped, u"NOSUCH", false, false},
+      {"empty name", stopped, u"", false, false},
+      {"no administrative rights", notAdmin, u"IISADMIN", false, false},
+      {"full access refused", WithService(stopped, "IISADMIN", {{"deniedAccess", 0x2}}), u"IISADMIN", false, true},
+      {"start right refused", WithService(stopped, "IISADMIN", {{"deniedAccess", 0x10}}), u"IISADMIN", false, false},
+  };
+  for (const auto& c : cases) {
+    Reset(c.image);
+    const WideString name(c.name, c.name + std::char_traits<char16_t>::length(c.name));
+    EXPECT_EQ(IsServiceInstalled(name), c.installed) << c.what;
+    EXPECT_EQ(StartNamedService(name), c.started) << c.what;
+    EXPECT_EQ(winsim::CountOpenResources().serviceHandles, 0) << c.what;
+  }
+}
+
+TEST_F(ServiceControlTest, WebServerQueryNeedsNoAdministrativeRights) {
+  Json image = Stock();
+  image["caller"]["administrator"] = false;
+  Reset(image);
+  EXPECT_TRUE(IsWebServerRunning());
+  Reset(Json::parse(R"({"winsim": 1, "services": [{"name": "IISADMIN", "state": 4}]})"));
+  EXPECT_FALSE(IsWebServerRunning());
+}
+
+// Each call of each operation fails in turn: the answer is false and no
+// handle stays open, whichever call it was.
+TEST_F(ServiceControlTest, APlannedFaultOnAnyCallGivesFalseAndLeavesNothingOpen) {
+  struct Case {
+    const char* operation;
+    const char* call;
+    int occurrence;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"running", "OpenSCManagerW", 1, false},       {"running", "OpenServiceW", 1, false},
+      {"running", "QueryServiceStatusEx", 1, false}, {"running", "CloseServiceHandle", 1, true},
+      {"running", "CloseServiceHandle", 2, true},    {"start", "OpenSCManagerW", 1, false},
+      {"start", "OpenServiceW", 1, false},           {"start", "StartServiceW", 1, false},
+      {"start", "CloseServiceHandle", 1, true},      {"start", "CloseServiceHandle", 2, true},
+      {"installed", "OpenSCManagerW", 1, false},     {"installed", "OpenServiceW", 1, false},
+      {"installed", "CloseServiceHandle", 1, true},  {"installed", "CloseServiceHandle", 2, true},
+  };
+  for (const auto& c : cases) {
+    Json image = WithService(Stock(), "IISADMIN", {{"state", 1}});
+    image["faults"] = Json::array({{{"call", c.call}, {"occurrence", c.occurrence}, {"status", 1450}}});
+    Reset(image);
+    const std::string operation = c.operation;
+    bool answer = false;
+    if (operation == "running") answer = IsWebServerRunning();
+    if (operation == "start") answer = StartNamedService(TEXT("IISADMIN"));
+    if (operation == "installed") answer = IsServiceInstalled(TEXT("IISADMIN"));
+    const auto where = std::string(c.operation) + " / " + c.call + " #" + std::to_string(c.occurrence);
+    EXPECT_EQ(answer, c.expected) << where;
+    EXPECT_EQ(winsim::CountOpenResources().serviceHandles, 0) << where;
+    int faults = 0;
+    for (const auto& line : Journal()) faults += line.value("fault", false) ? 1 : 0;
+    EXPECT_EQ(faults, 1) << where;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+#include <winsim/windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/host_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class HostImageFileTest : public HostTest {
+ protected:
+  fs::path folder =
+      fs::temp_directory_path() / ("winsim-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                   "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::path image = folder / "host.json";
+  void SetUp() override {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+  }
+  void TearDown() override {
+    winsim::ResetHostToStock();  // stop writing into the folder
+    fs::remove_all(folder);
+    HostTest::TearDown();
+  }
+  bool StartIisAdmin() {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = OpenServiceW(manager, u"IISADMIN", SERVICE_START);
+    const bool started = StartServiceW(service, 0, nullptr);
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return started;
+  }
+};
+
+TEST_F(HostImageFileTest, AMissingFileIsTheStockImageCreatedAtTheFirstWrite) {
+  winsim::ResetHostFromFile(image.string());
+  EXPECT_FALSE(fs::exists(image));
+  Json stock = Stock();
+  stock["services"][0]["state"] = 1;
+  std::ofstream(image) << stock.dump(4);
+  winsim::ResetHostFromFile(image.string());
+  ASSERT_TRUE(StartIisAdmin());
+  EXPECT_EQ(Json::parse(ReadFile(image)), Stock());
+}
+
+TEST_F(HostImageFileTest, WritesBackOnlyWhatChangedInTheFormItWasLoaded) {
+  const std::string original = R"({"winsim": 1, "extra": {"kept": [1, "two"]},
+    "services": [{"deniedAccess": 0, "name": "IISADMIN", "state": 1, "comment": "x"}], "faults": []})";
+  std::ofstream(image) << original;
+  winsim::ResetHostFromFile(image.string());
+  ASSERT_TRUE(StartIisAdmin());
+  Json expected = Json::parse(original);
+  expected["services"][0]["state"] = 4;
+  EXPECT_EQ(Json::parse(ReadFile(image)).dump(), expected.dump()) << "order and unknown fields kept";
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    EXPECT_EQ(entry.path().string().find(".tmp."), std::string::npos) << "temporary file left: " << entry.path();
+  }
+}
+
+TEST_F(HostImageFileTest, AnInvalidFileGivesABareMachineAndIsLeftAlone) {
+  for (const std::string bad : {"not json", R"({"winsim": 2})", R"({"winsim": 1, "services": {}})",
+                                R"({"winsim": 1, "caller": {"comApartment": "both"}})",
+                                R"({"winsim": 1, "faults": [{"call": "OpenServiceW"}]})"}) {
+    std::ofstream(image) << bad;
+    testing::internal::CaptureStderr();
+    winsim::ResetHostFromFile(image.string());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find(image.string()), std::string::npos) << said;
+    EXPECT_EQ(OpenServiceW(OpenSCManagerW(nullptr, nullptr, GENERIC_READ), u"W3SVC", SERVICE_QUERY_STATUS), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+    EXPECT_EQ(ReadFile(image), bad);
+    winsim::ResetHostToStock();
+  }
+}
+
+TEST_F(HostTest, RefusesAnInvalidImageAndKeepsTheOldOne) {
+  EXPECT_THROW(winsim::ResetHost(R"({"winsim": 1, "services": [{"state": 4}]})"), std::invalid_argument);
+  EXPECT_EQ(Image(), Stock());
+}
+
+TEST_F(HostTest, PlannedFaultsCountOnlyTheCallsTheyMatch) {
+  Json image = Stock();
+  image["faults"] = Json::parse(R"([{"call": "OpenServiceW", "name": "w3svc", "occurrence": 2, "status": 1450}])");
+  Reset(image);
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, GENERIC_READ);
+  const char16_t* names[] = {u"W3SVC", u"IISADMIN", u"W3SVC", u"W3SVC"};
+  const bool opened[] = {true, true, false, true};
+  for (size_t i = 0; i < 4; ++i) {
+    SC_HANDLE service = OpenServiceW(manager, names[i], SERVICE_QUERY_STATUS);
+    EXPECT_EQ(service != nullptr, opened[i]) << i;
+    if (service) CloseServiceHandle(service);
+  }
+  EXPECT_EQ(Calls("OpenServiceW")[2]["lastError"], 1450);
+  EXPECT_EQ(Calls("OpenServiceW")[2]["fault"], true);
+  CloseServiceHandle(manager);
+}
+
+TEST_F(HostTest, AFaultedCloseStillFreesTheHandle) {
+  Json image = Stock();
+  image["faults"] = Json::parse(R"([{"call": "CloseServiceHandle", "occurrence": 0, "status": 6}])");
+  Reset(image);
+  EXPECT_FALSE(CloseServiceHandle(OpenSCManagerW(nullptr, nullptr, GENERIC_READ)));
+  EXPECT_EQ(winsim::CountOpenResources().serviceHandles, 0);
+}
+
+TEST_F(HostTest, StatusQueryChecksLevelBufferAndRights) {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, GENERIC_READ);
+  SC_HANDLE noQuery = OpenServiceW(manager, u"W3SVC", SERVICE_START);
+  SC_HANDLE query = OpenServiceW(manager, u"w3svc", SERVICE_QUERY_STATUS);
+  BYTE buffer[64] = {};
+  DWORD needed = 0;
+  const struct {
+    SC_HANDLE handle;
+    int level;
+    DWORD size;
+    DWORD error;
+  } cases[] = {{noQuery, 0, 36, ERROR_ACCESS_DENIED},
+               {query, 1, 36, ERROR_INVALID_LEVEL},
+               {query, 0, 35, ERROR_INSUFFICIENT_BUFFER},
+               {manager, 0, 36, ERROR_INVALID_HANDLE}};
+  for (const auto& c : cases) {
+    EXPECT_FALSE(QueryServiceStatusEx(c.handle, static_cast<SC_STATUS_TYPE>(c.level), buffer, c.size, &needed));
+    EXPECT_EQ(GetLastError(), c.error);
+  }
+  EXPECT_TRUE(QueryServiceStatusEx(query, SC_STATUS_PROCESS_INFO, buffer, 36, &needed));
+  EXPECT_EQ(reinterpret_cast<SERVICE_STATUS_PROCESS*>(buffer)->dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+  for (SC_HANDLE handle : {query, noQuery, manager}) CloseServiceHandle(handle);
+}
+
+}  // namespace
