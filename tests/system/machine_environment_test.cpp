@@ -65,53 +65,23 @@ TEST_F(MachineEnvironmentTest, AddMakesExactlyTheseCalls) {
   AddPathToEnvironment(u"C:\\PHP");
   auto journal = Journal();
   for (auto& line : journal) line.erase("thread");
-  const uint64_t key = journal.at(0)["outKey"];
-  const Json expected = Json::array({
-      {{"call", "RegOpenKeyExW"},
-       {"key", 2147483650u},
-       {"subKey", std::string(kEnvironmentKey)},
-       {"options", 0},
-       {"access", 3},
-       {"outKey", key},
-       {"result", 0}},
-      {{"call", "RegSetValueExW"},
-       {"key", key},
-       {"valueName", "PHPRC"},
-       {"type", 1},
-       {"length", 14},
-       {"hex", "43003a005c005000480050000000"},
-       {"result", 0}},
-      {{"call", "RegQueryValueExW"},
-       {"key", key},
-       {"valueName", "Path"},
-       {"size", 0},
-       {"outType", 2},
-       {"outSize", 4},
-       {"result", 0}},
-      {{"call", "RegQueryValueExW"},
-       {"key", key},
-       {"valueName", "Path"},
-       {"size", 4},
-       {"outType", 2},
-       {"outSize", 4},
-       {"result", 0}},
-      {{"call", "RegSetValueExW"},
-       {"key", key},
-       {"valueName", "Path"},
-       {"type", 2},
-       {"length", 18},
-       {"hex", "43003a005c005000480050003b0041000000"},
-       {"result", 0}},
-      {{"call", "SendMessageTimeoutW"},
-       {"window", 65535},
-       {"message", 26},
-       {"wParam", 0},
-       {"lParam", "Environment"},
-       {"flags", 2},
-       {"timeout", 10},
-       {"result", 1}},
-      {{"call", "RegCloseKey"}, {"key", key}, {"result", 0}},
-  });
+  Json expected = Json::parse(R"([
+    {"call": "RegOpenKeyExW", "key": 2147483650, "subKey": "", "options": 0, "access": 3, "outKey": 0, "result": 0},
+    {"call": "RegSetValueExW", "key": 0, "valueName": "PHPRC", "type": 1, "length": 14,
+     "hex": "43003a005c005000480050000000", "result": 0},
+    {"call": "RegQueryValueExW", "key": 0, "valueName": "Path", "size": 0, "outType": 2, "outSize": 4, "result": 0},
+    {"call": "RegQueryValueExW", "key": 0, "valueName": "Path", "size": 4, "outType": 2, "outSize": 4, "result": 0},
+    {"call": "RegSetValueExW", "key": 0, "valueName": "Path", "type": 2, "length": 18,
+     "hex": "43003a005c005000480050003b0041000000", "result": 0},
+    {"call": "SendMessageTimeoutW", "window": 65535, "message": 26, "wParam": 0, "lParam": "Environment",
+     "flags": 2, "timeout": 10, "result": 1},
+    {"call": "RegCloseKey", "key": 0, "result": 0}])");
+  const Json key = journal.at(0)["outKey"];
+  expected[0]["subKey"] = std::string(kEnvironmentKey);
+  expected[0]["outKey"] = key;
+  for (auto& line : expected) {
+    if (line.contains("key") && line["key"] == 0) line["key"] = key;
+  }
   EXPECT_EQ(Json(journal), expected);
   EXPECT_EQ(Broadcasts(), Json::parse(R"([{"window": 65535, "message": 26, "wParam": 0, "lParam": "Environment",
                                            "flags": 2, "timeout": 10}])"));
