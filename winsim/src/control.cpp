@@ -56,6 +56,7 @@ OpenResources CountOpenResources() {
   std::lock_guard<std::mutex> lock(host.mutex);
   OpenResources open;
   open.serviceHandles = static_cast<int>(host.services.handles.size());
+  open.registryKeys = static_cast<int>(host.registry.handles.size());
   return open;
 }
 

@@ -65,12 +65,16 @@ void Host::Load(const Json& image, std::string path) {
   loadedFaults.Load(Section(image, "faults"));
   ServiceManager loadedServices;
   loadedServices.Load(Section(image, "services"));
+  Registry::Validate(Section(image, "registry"));
+  if (!Section(image, "broadcasts").is_null() && !image["broadcasts"].is_array())
+    throw std::invalid_argument("\"broadcasts\" is not an array");
 
   document = image;
   caller = loadedCaller;
   timeoutScale = scale.get<double>();
   faults = std::move(loadedFaults);
   services = std::move(loadedServices);
+  registry = Registry();
   imagePath_ = std::move(path);
   ++generation;
   journal.Clear();

@@ -8,6 +8,7 @@
 #include "faults.h"
 #include "journal.h"
 #include "json.h"
+#include "registry.h"
 #include "services.h"
 
 namespace winsim {
@@ -42,6 +43,7 @@ class Host {
   FaultPlan faults;
   Journal journal;
   ServiceManager services;
+  Registry registry;
   uint64_t generation = 1;
 
   // Replaces the state with a parsed image. Throws std::invalid_argument

@@ -4,3 +4,5 @@
 
 #include <winsim/win32_base.h>
 #include <winsim/win32_services.h>
+#include <winsim/win32_registry.h>
+#include <winsim/win32_messaging.h>

@@ -13,6 +13,18 @@ final class DemoCalls {
         IISConfigure.jniStartIISAdminService();
         show("jniStartIISAdminService()", "requested (the method gives no answer)");
         show("jniIsIISWebserverRunning()", yesNo(IISConfigure.jniIsIISWebserverRunning()));
+        registryCalls();
+    }
+
+    private static void registryCalls() {
+        IISConfigure.jniCreateJakartaRegistryEntries("C:\\jakarta\\logs\\isapi.log",
+                "C:\\jakarta\\conf\\workers.properties", "C:\\jakarta\\conf\\uriworkermap.properties",
+                "isapi_redirect.dll");
+        show("jniCreateJakartaRegistryEntries(..., \"isapi_redirect.dll\")", "done (no answer)");
+        IISConfigure.jniCreatePHPINIRegistryEntries("C:\\PHP");
+        show("jniCreatePHPINIRegistryEntries(\"C:\\\\PHP\")", "done (no answer)");
+        IISConfigure.jniAddPHPPathToEnvironmentVariable("C:\\PHP");
+        show("jniAddPHPPathToEnvironmentVariable(\"C:\\\\PHP\")", "done (no answer)");
     }
 
     private static String yesNo(boolean answer) {

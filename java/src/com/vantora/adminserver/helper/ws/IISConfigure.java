@@ -20,4 +20,29 @@ public final class IISConfigure {
 
     /** Whether the IIS admin service is installed and may be fully controlled by this caller. */
     public static native boolean jniIsIISInstalled();
+
+    /**
+     * Writes the Jakarta ISAPI redirector's configuration into the registry: the log file,
+     * workers file and worker mount file paths, and the extension's file name under /jakarta/.
+     */
+    public static native void jniCreateJakartaRegistryEntries(
+            String logFile, String workerFile, String workerMountFile, String extensionFileName);
+
+    /** Deletes the redirector's registry keys, from the deepest up, where they hold no other keys. */
+    public static native void jniRemoveJakartaRegistryEntries();
+
+    /** Records where PHP finds its configuration file (IniFilePath under SOFTWARE\PHP). */
+    public static native void jniCreatePHPINIRegistryEntries(String iniLocation);
+
+    /** Deletes the SOFTWARE\PHP registry key with all its values, unless it holds other keys. */
+    public static native void jniRemovePHPINIRegistryEntries();
+
+    /**
+     * Puts the directory in front of the machine Path (unless Path already mentions it), sets PHPRC
+     * to it and tells running programs the environment changed. An empty directory changes nothing.
+     */
+    public static native void jniAddPHPPathToEnvironmentVariable(String directory);
+
+    /** Takes every machine Path entry that mentions the directory out. An empty directory changes nothing. */
+    public static native void jniRemovePHPPathFromEnvironmentVariable(String directory);
 }

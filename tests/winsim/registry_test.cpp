@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+#include <winsim/windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "support/host_fixture.h"
+#include "support/registry_image.h"
+
+namespace {
+
+constexpr uint64_t kMachine = 2147483650u;
+
+class RegistryHostTest : public HostTest {
+ protected:
+  static Json Php(const Json& values, const Json& children = Json::array()) {
+    Json image = Stock();
+    image["registry"]["HKEY_LOCAL_MACHINE"]["children"][0]["children"] =
+        Json::array({{{"name", "PHP"}, {"values", values}, {"children", children}}});
+    return image;
+  }
+  static HKEY Open(const char16_t* path, REGSAM access) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, access, &key), ERROR_SUCCESS);
+    return key;
+  }
+};
+
+TEST_F(RegistryHostTest, NamesMatchWithoutCaseAndKeepTheirStoredForm) {
+  Reset(Php(Json::array(
+      {{{"name", "IniFilePath"}, {"type", 1}, {"data", "C:\\PHP"}}, {{"name", "Other"}, {"type", 1}, {"data", "x"}}})));
+  HKEY key = Open(u"software\\php", KEY_SET_VALUE);
+  const char16_t text[] = u"D:";
+  EXPECT_EQ(RegSetValueExW(key, u"INIFILEPATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), 0);
+  HKEY created = nullptr;
+  EXPECT_EQ(RegCreateKeyExW(key, u"sub", 0, nullptr, 0, KEY_READ, nullptr, &created, nullptr), 0);
+  EXPECT_EQ(RegCloseKey(created), 0);
+  EXPECT_EQ(RegCreateKeyExW(key, u"SUB", 0, nullptr, 0, KEY_READ, nullptr, &created, nullptr), 0);
+  EXPECT_EQ(RegCloseKey(created), 0);
+  EXPECT_EQ(RegCloseKey(key), 0);
+  const Json php = RegistryKeyAt(Image(), "SOFTWARE\\PHP");
+  EXPECT_EQ(php["values"], Json::parse(R"([{"name": "IniFilePath", "type": 1, "data": "D:"},
+                                           {"name": "Other", "type": 1, "data": "x"}])"))
+      << "the replaced value keeps its name and place";
+  ASSERT_EQ(php["children"].size(), 1u);
+  EXPECT_EQ(php["children"][0]["name"], "sub");
+}
+
+TEST_F(RegistryHostTest, CreateMakesTheKeysOnThePathAndSaysWhetherItDid) {
+  HKEY software = Open(u"SOFTWARE", KEY_READ);
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  EXPECT_EQ(RegCreateKeyExW(software, u"A\\B\\C", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition), 0);
+  EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+  RegCloseKey(key);
+  EXPECT_EQ(RegCreateKeyExW(software, u"a\\b", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition), 0);
+  EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
+  RegCloseKey(key);
+  RegCloseKey(software);
+  EXPECT_EQ(RegistryKeyAt(Image(), "SOFTWARE\\A\\B\\C"), Json::parse(R"({"name": "C", "values": [], "children": []})"));
+  EXPECT_EQ(Image()["registry"]["HKEY_LOCAL_MACHINE"]["children"][0]["children"].size(), 1u);
+}
+
+TEST_F(RegistryHostTest, StatusesOfOpenCreateAndDelete) {
+  Reset(Php(Json::array({{{"name", "v"}, {"type", 1}, {"data", ""}}}),
+            Json::array({{{"name", "Leaf"}, {"values", Json::array()}, {"children", Json::array()}}})));
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Missing", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(key, nullptr);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"\\SOFTWARE", 0, KEY_READ, &key), ERROR_BAD_PATHNAME);
+  EXPECT_EQ(RegOpenKeyExW(reinterpret_cast<HKEY>(0x42), u"SOFTWARE", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
+  HKEY software = Open(u"SOFTWARE", KEY_READ);
+  EXPECT_EQ(RegDeleteKeyW(software, u"PHP"), ERROR_ACCESS_DENIED) << "PHP has a subkey";
+  EXPECT_EQ(RegDeleteKeyW(software, u"Missing"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteKeyW(software, u"php\\leaf"), ERROR_SUCCESS) << "no access needed on the parent";
+  HKEY php = Open(u"SOFTWARE\\PHP", KEY_QUERY_VALUE);
+  EXPECT_EQ(RegDeleteKeyW(software, u"PHP"), ERROR_SUCCESS) << "values go with the key";
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(php, u"v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegCloseKey(php), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(software), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(software), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
+  EXPECT_TRUE(RegistryKeyAt(Image(), "SOFTWARE\\PHP").is_null());
+}
+
+TEST_F(RegistryHostTest, EachHandleHasTheRightsItWasOpenedWith) {
+  const char16_t text[] = u"x";
+  const struct {
+    REGSAM access;
+    LONG set;
+    LONG query;
+  } cases[] = {
+      {KEY_QUERY_VALUE, ERROR_ACCESS_DENIED, ERROR_SUCCESS},
+      {KEY_SET_VALUE, ERROR_SUCCESS, ERROR_ACCESS_DENIED},
+      {KEY_QUERY_VALUE | KEY_SET_VALUE, ERROR_SUCCESS, ERROR_SUCCESS},
+      {KEY_READ, ERROR_ACCESS_DENIED, ERROR_SUCCESS},
+      {static_cast<REGSAM>(GENERIC_WRITE), ERROR_SUCCESS, ERROR_ACCESS_DENIED},
+  };
+  Reset(WithRegistryValue(Stock(), "SOFTWARE", {{"name", "v"}, {"type", 1}, {"data", ""}}));
+  for (const auto& c : cases) {
+    HKEY key = Open(u"SOFTWARE", c.access);
+    EXPECT_EQ(RegSetValueExW(key, u"v", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), c.set)
+        << c.access;
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExW(key, u"v", nullptr, nullptr, nullptr, &size), c.query) << c.access;
+    RegCloseKey(key);
+  }
+}
+
+TEST_F(RegistryHostTest, ACallerWithoutAdministrativeRightsOnlyReads) {
+  Json image = Php(Json::array());
+  image["caller"]["administrator"] = false;
+  Reset(image);
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, KEY_SET_VALUE, &key), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key),
+            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\New", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
+            ERROR_ACCESS_DENIED)
+      << "no new keys";
+  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  HKEY software = Open(u"SOFTWARE", KEY_READ);
+  EXPECT_EQ(RegDeleteKeyW(software, u"PHP"), ERROR_ACCESS_DENIED);
+  RegCloseKey(software);
+  EXPECT_EQ(Image(), image);
+}
+
+TEST_F(RegistryHostTest, ReadsTakeTwoCalls) {
+  Reset(Php(Json::array(
+      {{{"name", "IniFilePath"}, {"type", 1}, {"data", "C:\\PHP"}}, {{"name", "Empty"}, {"type", 3}, {"hex", ""}}})));
+  HKEY key = Open(u"SOFTWARE\\PHP", KEY_QUERY_VALUE);
+  DWORD type = 0, size = 0;
+  EXPECT_EQ(RegQueryValueExW(key, u"IniFilePath", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(size, 14u) << "six characters and the NUL";
+  char16_t buffer[8] = {};
+  size = 12;
+  EXPECT_EQ(RegQueryValueExW(key, u"IniFilePath", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
+            ERROR_MORE_DATA);
+  EXPECT_EQ(size, 14u);
+  EXPECT_EQ(buffer[0], 0) << "nothing copied into a short buffer";
+  EXPECT_EQ(RegQueryValueExW(key, u"IniFilePath", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::u16string(buffer), u"C:\\PHP");
+  size = 99;
+  EXPECT_EQ(RegQueryValueExW(key, u"Empty", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 0u);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+  size = 99;
+  EXPECT_EQ(RegQueryValueExW(key, u"Missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(size, 99u);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryHostTest, WrittenValuesAreDataWhenWellFormedForTheirTypeElseHex) {
+  const struct {
+    DWORD type;
+    std::vector<uint8_t> bytes;
+    Json form;
+  } cases[] = {
+      {REG_SZ, {'a', 0, 0, 0}, {{"data", "a"}}},
+      {REG_EXPAND_SZ, {0, 0}, {{"data", ""}}},
+      {REG_SZ, {'a', 0}, {{"hex", "6100"}}},  // no closing NUL
+      {REG_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0}, {{"hex", "6100000062000000"}}},
+      {REG_SZ, {0x00, 0xD8, 0, 0}, {{"hex", "00d80000"}}},  // a lone surrogate
+      {REG_SZ, {}, {{"hex", ""}}},
+      {REG_DWORD, {1, 2, 0, 0x80}, {{"data", 2147484161u}}},
+      {REG_DWORD, {1, 2, 3}, {{"hex", "010203"}}},
+      {REG_MULTI_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}, {{"data", {"a", "b"}}}},
+      {REG_MULTI_SZ, {0, 0}, {{"data", Json::array()}}},
+      {REG_MULTI_SZ, {'a', 0, 0, 0, 0, 0, 'b', 0, 0, 0, 0, 0}, {{"hex", "610000000000620000000000"}}},
+      {REG_BINARY, {0xAB}, {{"hex", "ab"}}},
+  };
+  for (const auto& c : cases) {
+    Reset(Stock());
+    HKEY key = Open(u"SOFTWARE", KEY_SET_VALUE);
+    EXPECT_EQ(RegSetValueExW(key, u"v", 0, c.type, c.bytes.data(), static_cast<DWORD>(c.bytes.size())), 0);
+    RegCloseKey(key);
+    Json expected = {{"name", "v"}, {"type", c.type}};
+    expected.update(c.form);
+    EXPECT_EQ(RegistryValueAt(Image(), "SOFTWARE", "v"), expected) << c.form.dump();
+    // And the form reads back as the same bytes.
+    Reset(Image());
+    key = Open(u"SOFTWARE", KEY_QUERY_VALUE);
+    std::vector<uint8_t> read(16);
+    DWORD size = 16, type = 0;
+    EXPECT_EQ(RegQueryValueExW(key, u"v", nullptr, &type, read.data(), &size), 0);
+    read.resize(size);
+    EXPECT_EQ(read, c.bytes) << c.form.dump();
+    RegCloseKey(key);
+  }
+}
+
+TEST_F(RegistryHostTest, ImageValuesThatDoNotFitTheirTypeAreRefused) {
+  for (const char* value : {R"({"name": "v", "type": 4, "data": "text"})", R"({"name": "v", "type": 1, "data": 5})",
+                            R"({"name": "v", "type": 3, "data": "x"})", R"({"name": "v", "type": 1, "hex": "abc"})",
+                            R"({"name": "v", "type": 1})", R"({"type": 1, "data": ""})"}) {
+    EXPECT_THROW(Reset(Php(Json::array({Json::parse(value)}))), std::invalid_argument) << value;
+  }
+  EXPECT_THROW(Reset(Json::parse(R"({"winsim": 1, "broadcasts": {}})")), std::invalid_argument);
+}
+
+TEST_F(RegistryHostTest, AMissingRegistryIsAnEmptyHiveWrittenOnlyWhenChanged) {
+  Reset(Json::parse(R"({"winsim": 1})"));
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(Image().contains("registry"));
+  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr), 0);
+  RegCloseKey(key);
+  EXPECT_FALSE(RegistryKeyAt(Image(), "SOFTWARE").is_null());
+}
+
+TEST_F(RegistryHostTest, EveryChangeReachesTheImageFileAtOnce) {
+  namespace fs = std::filesystem;
+  const fs::path file = fs::temp_directory_path() / ("winsim-registry-" + std::to_string(::getpid()) + ".json");
+  std::ofstream(file) << Stock().dump();
+  winsim::ResetHostFromFile(file.string());
+  auto onDisk = [&] {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return Json::parse(text.str());
+  };
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  EXPECT_FALSE(RegistryKeyAt(onDisk(), "SOFTWARE\\PHP").is_null());
+  const char16_t text[] = u"C:";
+  RegSetValueExW(key, u"IniFilePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+  EXPECT_EQ(RegistryValueAt(onDisk(), "SOFTWARE\\PHP", "IniFilePath")["data"], "C:");
+  RegCloseKey(key);
+  HKEY software = Open(u"SOFTWARE", KEY_READ);
+  RegDeleteKeyW(software, u"PHP");
+  RegCloseKey(software);
+  EXPECT_TRUE(RegistryKeyAt(onDisk(), "SOFTWARE\\PHP").is_null());
+  winsim::ResetHostToStock();
+  fs::remove(file);
+  fs::remove(file.string() + ".lock");
+}
+
+// Opens, reads, writes and closes are shown in full by the environment tests.
+TEST_F(RegistryHostTest, CreateAndDeleteLinesCarryTheirFields) {
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP");
+  RegCloseKey(key);
+  auto journal = Journal();
+  ASSERT_EQ(journal.size(), 3u);
+  for (auto& line : journal) line.erase("thread");
+  EXPECT_EQ(journal[0], Json({{"call", "RegCreateKeyExW"},
+                              {"key", kMachine},
+                              {"subKey", "SOFTWARE\\PHP"},
+                              {"options", 0},
+                              {"access", 0xF003F},
+                              {"outKey", journal[0]["outKey"]},
+                              {"result", 0}}));
+  EXPECT_EQ(journal[1],
+            Json({{"call", "RegDeleteKeyW"}, {"key", kMachine}, {"subKey", "SOFTWARE\\PHP"}, {"result", 0}}));
+}
+
+TEST_F(RegistryHostTest, PlannedFaultsMatchByNameAndComeBeforeAnyEffect) {
+  Json image = Stock();
+  image["faults"] = Json::parse(R"([{"call": "RegCreateKeyExW", "name": "software\\php", "status": 1450},
+      {"call": "RegSetValueExW", "name": "IniFilePath", "occurrence": 2, "status": 1453},
+      {"call": "RegCloseKey", "occurrence": 1, "status": 6}])");
+  Reset(image);
+  HKEY key = nullptr;
+  EXPECT_EQ(
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      1450);
+  EXPECT_EQ(key, nullptr);
+  EXPECT_TRUE(RegistryKeyAt(Image(), "SOFTWARE\\PHP").is_null());
+  HKEY software = Open(u"SOFTWARE", KEY_SET_VALUE);
+  const char16_t text[] = u"C:";
+  EXPECT_EQ(RegSetValueExW(software, u"Other", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), 0);
+  EXPECT_EQ(RegSetValueExW(software, u"IniFilePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 2), 0);
+  EXPECT_EQ(RegSetValueExW(software, u"IniFilePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
+            1453);
+  EXPECT_EQ(RegistryValueAt(Image(), "SOFTWARE", "IniFilePath")["hex"], "4300") << "the faulted write had no effect";
+  EXPECT_EQ(RegCloseKey(software), 6);
+  EXPECT_EQ(winsim::CountOpenResources().registryKeys, 0) << "a faulted close frees the key";
+  EXPECT_EQ(RegCloseKey(software), ERROR_INVALID_HANDLE);
+  int faults = 0;
+  for (const auto& line : Journal()) faults += line.value("fault", false) ? 1 : 0;
+  EXPECT_EQ(faults, 3);
+}
+
+TEST_F(RegistryHostTest, ABroadcastIsRecordedAndAnswered) {
+  DWORD_PTR answer = 7;
+  EXPECT_NE(SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(u"Environment"),
+                                SMTO_ABORTIFHUNG, 10, &answer),
+            0);
+  EXPECT_EQ(answer, 0u);
+  EXPECT_EQ(Image()["broadcasts"], Json::parse(R"([{"window": 65535, "message": 26, "wParam": 0,
+      "lParam": "Environment", "flags": 2, "timeout": 10}])"));
+  Json line = Journal().at(0);
+  line.erase("thread");
+  EXPECT_EQ(line, Json::parse(R"({"call": "SendMessageTimeoutW", "window": 65535, "message": 26, "wParam": 0,
+      "lParam": "Environment", "flags": 2, "timeout": 10, "result": 1})"));
+  EXPECT_EQ(SendMessageTimeoutW(reinterpret_cast<HWND>(0x1234), WM_SETTINGCHANGE, 0, 0, 0, 10, &answer), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  Json image = Stock();
+  image["faults"] = Json::parse(R"([{"call": "SendMessageTimeoutW", "status": 1460}])");
+  Reset(image);
+  EXPECT_EQ(SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(u"Environment"),
+                                SMTO_ABORTIFHUNG, 10, &answer),
+            0);
+  EXPECT_EQ(GetLastError(), 1460u);
+  EXPECT_EQ(Image()["broadcasts"], Json::array());
+}
+
+}  // namespace
