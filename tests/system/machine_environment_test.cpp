@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/host_fixture.h"
+#include "support/path_cases.h"
 #include "support/registry_image.h"
 
 namespace {
@@ -24,21 +25,9 @@ class MachineEnvironmentTest : public HostTest {
 };
 
 TEST_F(MachineEnvironmentTest, WorkedExamplesOfAddingAndRemoving) {
-  const struct {
-    Json stored, added, removed;
-  } cases[] = {
-      {"A;B", "X;A;B", "A;B"},
-      {"A;X;B", "A;X;B", "A;B"},
-      {"X", "X", ""},
-      {"A;;B;", "X;A;;B;", "A;B"},
-      {"A;X\\ext;B", "A;X\\ext;B", "A;B"},
-      {"", "X", ""},
-      {kNoValue, "X", kNoValue},
-      {"x;A", "X;x;A", "x;A"},
-      {"A;X5; X ;B", "A;X5; X ;B", "A;B"},
-      {";A; B ;", "X;;A; B ;", "A; B "},
-  };
-  for (const auto& c : cases) {
+  const auto text = [](const char* value) { return value ? Json(value) : Json(); };
+  for (const auto& path : kPathCases) {
+    const struct { Json stored, added, removed; } c{text(path.stored), text(path.added), text(path.removed)};
     Reset(WithPath(c.stored));
     AddPathToEnvironment(u"X");
     EXPECT_EQ(Path(), c.added) << "add to " << c.stored;
