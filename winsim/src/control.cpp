@@ -53,9 +53,16 @@ std::vector<std::string> JournalLines() {
 
 OpenResources CountOpenResources() {
   auto& host = Host::Instance();
-  std::lock_guard<std::mutex> lock(host.mutex);
   OpenResources open;
-  open.serviceHandles = static_cast<int>(host.services.handles.size());
+  std::shared_ptr<MetabaseEngine> metabase;
+  {
+    std::lock_guard<std::mutex> lock(host.mutex);
+    open.serviceHandles = static_cast<int>(host.services.handles.size());
+    open.comReferences = host.comReferences;
+    metabase = host.metabase;
+  }
+  // Outside the host lock: the engine takes that lock while it holds its own.
+  if (metabase) open.metabaseHandles = metabase->OpenHandles();
   return open;
 }
 

@@ -65,12 +65,17 @@ void Host::Load(const Json& image, std::string path) {
   loadedFaults.Load(Section(image, "faults"));
   ServiceManager loadedServices;
   loadedServices.Load(Section(image, "services"));
+  std::shared_ptr<MetabaseEngine> loadedMetabase;
+  const Json iis = Section(image, "iis");
+  if (!iis.is_null()) loadedMetabase = std::make_shared<MetabaseEngine>(iis, scale.get<double>(), metabaseEvents_);
 
   document = image;
   caller = loadedCaller;
   timeoutScale = scale.get<double>();
   faults = std::move(loadedFaults);
   services = std::move(loadedServices);
+  metabase = std::move(loadedMetabase);
+  comReferences = 0;
   imagePath_ = std::move(path);
   ++generation;
   journal.Clear();
@@ -122,8 +127,8 @@ ThreadState& Host::CurrentThread() {
   if (state.number == 0) state.number = ++nextThreadNumber_;
   if (state.generation != generation) {
     state.generation = generation;
+    state.comApartment.clear();
     state.comInitializations = 0;
-    state.comMultithreaded = false;
     state.lastError = 0;
   }
   return state;

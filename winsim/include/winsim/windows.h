@@ -3,4 +3,6 @@
 #pragma once
 
 #include <winsim/win32_base.h>
+#include <winsim/win32_com.h>
+#include <winsim/win32_metabase.h>
 #include <winsim/win32_services.h>
