@@ -163,9 +163,9 @@ TEST_F(AdminBaseTest, AConflictingOpenWaitsForTheCloseAndWaitersAreServedInTurn)
     admin->CloseKey(handle);
   };
   std::thread first(waiter, 1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
   std::thread second(waiter, 2);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
   const auto released = Clock::now();
   admin->CloseKey(held);
   first.join();
