@@ -3,10 +3,15 @@
 #pragma once
 
 #if defined(_WIN32)
-#include <iadmw.h>
-#include <iiscnfg.h>
 #include <objbase.h>
 #include <windows.h>
+// The Windows headers only declare the admin base object's GUIDs; the one
+// source that defines this macro gets their definitions.
+#if defined(IISCONFIGURE_DEFINE_GUIDS)
+#include <initguid.h>
+#endif
+#include <iadmw.h>
+#include <iiscnfg.h>
 #else
 #include <winsim/windows.h>
 #endif

@@ -33,6 +33,11 @@ std::optional<int64_t> Call::PlannedFault() {
   return status;
 }
 
+Call& Call::MarkFault() {
+  fault_ = true;
+  return *this;
+}
+
 void Call::Finish(Json result) {
   finished_ = true;
   Json line = Json::object();

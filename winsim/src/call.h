@@ -30,6 +30,8 @@ class Call {
 
   // The planned fault for this call, if one falls on it.
   std::optional<int64_t> PlannedFault();
+  // For calls whose fault plan was consulted elsewhere.
+  Call& MarkFault();
 
   // Completes the journal line. An error also becomes the thread's last error.
   void Finish(Json result);

@@ -53,10 +53,17 @@ std::vector<std::string> JournalLines() {
 
 OpenResources CountOpenResources() {
   auto& host = Host::Instance();
-  std::lock_guard<std::mutex> lock(host.mutex);
   OpenResources open;
-  open.serviceHandles = static_cast<int>(host.services.handles.size());
-  open.registryKeys = static_cast<int>(host.registry.handles.size());
+  std::shared_ptr<MetabaseEngine> metabase;
+  {
+    std::lock_guard<std::mutex> lock(host.mutex);
+    open.serviceHandles = static_cast<int>(host.services.handles.size());
+    open.comReferences = host.comReferences;
+    open.registryKeys = static_cast<int>(host.registry.handles.size());
+    metabase = host.metabase;
+  }
+  // Outside the host lock: the engine takes that lock while it holds its own.
+  if (metabase) open.metabaseHandles = metabase->OpenHandles();
   return open;
 }
 

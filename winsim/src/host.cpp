@@ -68,6 +68,9 @@ void Host::Load(const Json& image, std::string path) {
   Registry::Validate(Section(image, "registry"));
   if (!Section(image, "broadcasts").is_null() && !image["broadcasts"].is_array())
     throw std::invalid_argument("\"broadcasts\" is not an array");
+  std::shared_ptr<MetabaseEngine> loadedMetabase;
+  const Json iis = Section(image, "iis");
+  if (!iis.is_null()) loadedMetabase = std::make_shared<MetabaseEngine>(iis, scale.get<double>(), metabaseEvents_);
 
   document = image;
   caller = loadedCaller;
@@ -75,6 +78,8 @@ void Host::Load(const Json& image, std::string path) {
   faults = std::move(loadedFaults);
   services = std::move(loadedServices);
   registry = Registry();
+  metabase = std::move(loadedMetabase);
+  comReferences = 0;
   imagePath_ = std::move(path);
   ++generation;
   journal.Clear();
@@ -126,8 +131,8 @@ ThreadState& Host::CurrentThread() {
   if (state.number == 0) state.number = ++nextThreadNumber_;
   if (state.generation != generation) {
     state.generation = generation;
+    state.comApartment.clear();
     state.comInitializations = 0;
-    state.comMultithreaded = false;
     state.lastError = 0;
   }
   return state;

@@ -2,13 +2,16 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include "faults.h"
+#include "host_metabase_events.h"
 #include "journal.h"
 #include "json.h"
 #include "registry.h"
+#include "metabase_engine.h"
 #include "services.h"
 
 namespace winsim {
@@ -24,8 +27,10 @@ struct ThreadState {
   int number = 0;
   DWORD lastError = 0;
   uint64_t generation = 0;
+  // COM: "" until the thread's first COM call, which takes the caller's
+  // apartment from the image; then "none", "STA" or "MTA".
+  std::string comApartment;
   int comInitializations = 0;
-  bool comMultithreaded = false;
 };
 
 // The whole simulated machine: one object behind one lock.
@@ -44,6 +49,9 @@ class Host {
   Journal journal;
   ServiceManager services;
   Registry registry;
+  // Null when IIS is not installed. Shared with the admin base objects.
+  std::shared_ptr<MetabaseEngine> metabase;
+  int comReferences = 0;  // of objects made since the last reset
   uint64_t generation = 1;
 
   // Replaces the state with a parsed image. Throws std::invalid_argument
@@ -64,6 +72,7 @@ class Host {
 
  private:
   Host();
+  HostMetabaseEvents metabaseEvents_{*this};
   std::string imagePath_;
   uintptr_t nextHandle_ = 0x1000;
   int nextThreadNumber_ = 0;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <winsim/win32_base.h>
+#include <winsim/win32_com.h>
+#include <winsim/win32_metabase.h>
 #include <winsim/win32_services.h>
 #include <winsim/win32_registry.h>
 #include <winsim/win32_messaging.h>

@@ -13,6 +13,17 @@ final class DemoCalls {
         IISConfigure.jniStartIISAdminService();
         show("jniStartIISAdminService()", "requested (the method gives no answer)");
         show("jniIsIISWebserverRunning()", yesNo(IISConfigure.jniIsIISWebserverRunning()));
+        show("jniBackupMetabase(\"before-demo\")", yesNo(IISConfigure.jniBackupMetabase("before-demo")));
+        show("jniGetDocumentRootPath()", text(IISConfigure.jniGetDocumentRootPath()));
+        show("jniCreateVirtualDirectory(\"docs\", \"C:\\Inetpub\\docs\")",
+                yesNo(IISConfigure.jniCreateVirtualDirectory("docs", "C:\\Inetpub\\docs")));
+        show("jniCreateJakartaVirtualDirectory(\"jakarta\", \"C:\\tomcat\\bin\\win32\")",
+                yesNo(IISConfigure.jniCreateJakartaVirtualDirectory("jakarta", "C:\\tomcat\\bin\\win32")));
+        show("jniGetDefaultEncoding()", text(IISConfigure.jniGetDefaultEncoding()));
+        IISConfigure.jniSetDefaultEncoding("utf-8");
+        show("jniSetDefaultEncoding(\"utf-8\")", "done (the method gives no answer)");
+        show("jniGetDefaultEncoding()", text(IISConfigure.jniGetDefaultEncoding()));
+        show("jniStartDefaultWebsite()", yesNo(IISConfigure.jniStartDefaultWebsite()));
         registryCalls();
     }
 
@@ -25,6 +36,10 @@ final class DemoCalls {
         show("jniCreatePHPINIRegistryEntries(\"C:\\\\PHP\")", "done (no answer)");
         IISConfigure.jniAddPHPPathToEnvironmentVariable("C:\\PHP");
         show("jniAddPHPPathToEnvironmentVariable(\"C:\\\\PHP\")", "done (no answer)");
+    }
+
+    private static String text(String answer) {
+        return answer == null ? "null" : Json.quote(answer);
     }
 
     private static String yesNo(boolean answer) {

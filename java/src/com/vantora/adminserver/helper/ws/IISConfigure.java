@@ -45,4 +45,27 @@ public final class IISConfigure {
 
     /** Takes every machine Path entry that mentions the directory out. An empty directory changes nothing. */
     public static native void jniRemovePHPPathFromEnvironmentVariable(String directory);
+    /** Brings back the newest metabase backup of that name; false when there is none or it fails. */
+    public static native boolean jniRestoreMetabase(String backupName);
+
+    /** Saves the metabase under that name, replacing the newest backup of the name. */
+    public static native boolean jniBackupMetabase(String backupName);
+
+    /** Sends the start command to the default web site; does not wait for it to run. */
+    public static native boolean jniStartDefaultWebsite();
+
+    /** Publishes a directory for the Jakarta redirector under the default web site, with execute access. */
+    public static native boolean jniCreateJakartaVirtualDirectory(String name, String physicalPath);
+
+    /** Publishes a directory under the default web site as a browsable, pooled application. */
+    public static native boolean jniCreateVirtualDirectory(String name, String physicalPath);
+
+    /** Sets the charset of the HTML entries of the default web site's MIME map; gives no sign of the outcome. */
+    public static native void jniSetDefaultEncoding(String charset);
+
+    /** The charset of the HTML entries of the MIME map, or null when there is none or it cannot be read. */
+    public static native String jniGetDefaultEncoding();
+
+    /** The default web site's root directory, or null when it cannot be read. */
+    public static native String jniGetDocumentRootPath();
 }

@@ -1,0 +1,59 @@
+#include <com_vantora_adminserver_helper_ws_IISConfigure.h>
+#include <gtest/gtest.h>
+
+#include "support/fake_jni_env.h"
+#include "support/host_fixture.h"
+#include "support/metabase_image.h"
+
+namespace {
+
+class WebSiteEntryPointsTest : public HostTest {
+ protected:
+  FakeJniEnv fake;
+  void TearDown() override {
+    EXPECT_EQ(fake.otherCalls, 0) << "a JNI function other than the three was called";
+    EXPECT_EQ(fake.outstandingChars, 0);
+    HostTest::TearDown();
+  }
+};
+
+TEST_F(WebSiteEntryPointsTest, StringResultsAreNullOnFailureAndEmptyForAnEmptyValue) {
+  jstring root = Java_com_vantora_adminserver_helper_ws_IISConfigure_jniGetDocumentRootPath(fake.Env(), nullptr);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(fake.Made(root), u"C:\\Inetpub\\wwwroot");
+  EXPECT_EQ(Java_com_vantora_adminserver_helper_ws_IISConfigure_jniGetDefaultEncoding(fake.Env(), nullptr), nullptr);
+  EXPECT_EQ(fake.newStringCalls, 1) << "no NewString for a failure";
+  Java_com_vantora_adminserver_helper_ws_IISConfigure_jniSetDefaultEncoding(fake.Env(), nullptr, fake.String(u""));
+  jstring charset = Java_com_vantora_adminserver_helper_ws_IISConfigure_jniGetDefaultEncoding(fake.Env(), nullptr);
+  ASSERT_NE(charset, nullptr);
+  EXPECT_EQ(fake.Made(charset), u"");
+}
+
+TEST_F(WebSiteEntryPointsTest, ArgumentsArriveInOrderAndCodesBecomeBooleans) {
+  EXPECT_EQ(Java_com_vantora_adminserver_helper_ws_IISConfigure_jniCreateVirtualDirectory(
+                fake.Env(), nullptr, fake.String(u"docs"), fake.String(u"D:\\docs")),
+            JNI_TRUE);
+  EXPECT_EQ(fake.events, (std::vector<std::string>{"get docs", "get D:\\docs", "release D:\\docs", "release docs"}));
+  EXPECT_EQ((*ImageRecord(Image(), "/LM/W3SVC/1/ROOT/docs", 3001))["value"], "D:\\docs");
+  EXPECT_EQ(Java_com_vantora_adminserver_helper_ws_IISConfigure_jniCreateJakartaVirtualDirectory(
+                fake.Env(), nullptr, fake.String(u"jk"), fake.String(u"C:\\jk")),
+            JNI_TRUE);
+  EXPECT_EQ(Java_com_vantora_adminserver_helper_ws_IISConfigure_jniStartDefaultWebsite(fake.Env(), nullptr), JNI_TRUE);
+  EXPECT_EQ(
+      Java_com_vantora_adminserver_helper_ws_IISConfigure_jniBackupMetabase(fake.Env(), nullptr, fake.String(u"b")),
+      JNI_TRUE);
+  EXPECT_EQ(
+      Java_com_vantora_adminserver_helper_ws_IISConfigure_jniRestoreMetabase(fake.Env(), nullptr, fake.String(u"none")),
+      JNI_FALSE);
+  // A positive status is not success.
+  Reset(WithFault(Stock(), {{"call", "SaveData"}, {"status", 1}}));
+  EXPECT_EQ(Java_com_vantora_adminserver_helper_ws_IISConfigure_jniCreateVirtualDirectory(
+                fake.Env(), nullptr, fake.String(u"docs"), fake.String(u"D:\\docs")),
+            JNI_FALSE);
+  Reset(WithFault(Stock(), {{"call", "Backup"}, {"status", 1}}));
+  EXPECT_EQ(
+      Java_com_vantora_adminserver_helper_ws_IISConfigure_jniBackupMetabase(fake.Env(), nullptr, fake.String(u"b")),
+      JNI_FALSE);
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+#include "website/virtual_directory.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+
+#include "support/host_fixture.h"
+#include "support/metabase_image.h"
+
+namespace {
+
+constexpr int32_t kPathBusy = static_cast<int32_t>(0x80070094);
+constexpr int32_t kAccessDenied = static_cast<int32_t>(0x80070005);
+
+using Operation = std::function<ResultCode(const WideString&, const WideString&)>;
+
+struct Expected {
+  int id, attributes, userType, dataType, length;
+};
+
+// The records each operation writes, in order, for the name "jk" and a path
+// of 10 characters.
+const std::vector<Expected> kDirectoryRecords = {
+    {1002, 0, 1, 2, 34},  {1099, 1, 1, 1, 4},  {2102, 1, 100, 2, 6}, {2103, 1, 2, 2, 40},
+    {2104, 1, 100, 1, 4}, {3001, 1, 2, 2, 22}, {6005, 1, 2, 1, 4},   {6016, 1, 2, 1, 4},
+};
+const std::vector<Expected> kJakartaRecords = {
+    {1002, 1, 2, 2, 34}, {1099, 1, 1, 1, 4}, {3001, 1, 2, 2, 22}, {6016, 1, 2, 1, 4}};
+
+struct Kind {
+  const char* name;
+  Operation operation;
+  const std::vector<Expected>* records;
+};
+const Kind kKinds[] = {{"ordinary", CreateVirtualDirectory, &kDirectoryRecords},
+                       {"jakarta", CreateJakartaVirtualDirectory, &kJakartaRecords}};
+
+class VirtualDirectoryTest : public HostTest {};
+
+TEST_F(VirtualDirectoryTest, CreatesTheKeyUnderRootWritesEachRecordAndSaves) {
+  for (const auto& kind : kKinds) {
+    SCOPED_TRACE(kind.name);
+    Reset(Stock());
+    EXPECT_EQ(kind.operation(TEXT("jk"), TEXT("C:\\jk\\apps")), kSuccess);
+    const auto opens = Calls("OpenKey");
+    ASSERT_EQ(opens.size(), 4u + 3u);  // the site candidates, then the open-or-create sequence
+    for (const auto& open : opens) {
+      EXPECT_EQ(open["handle"], 0);
+      EXPECT_EQ(open["access"], 3);
+      EXPECT_EQ(open["timeout"], 1000);
+    }
+    // Missing at first: parent opened, child added, parent closed, child opened.
+    std::vector<Json> sequence;
+    bool started = false;
+    for (const auto& line : Journal()) {
+      if (line["call"] == "OpenKey" && line["path"] == "/LM/W3SVC/1/ROOT/jk") started = true;
+      if (started && line["call"] != "SetData") sequence.push_back(line);
+    }
+    ASSERT_EQ(sequence.size(), 9u);
+    EXPECT_EQ(sequence[0]["result"], static_cast<int32_t>(0x80070003));
+    EXPECT_EQ(sequence[1]["path"], "/LM/W3SVC/1/ROOT");
+    EXPECT_EQ(sequence[2]["call"], "AddKey");
+    EXPECT_EQ(sequence[2]["handle"], sequence[1]["outHandle"]);
+    EXPECT_EQ(sequence[2]["path"], "/jk");
+    EXPECT_EQ(sequence[3]["call"], "CloseKey");
+    EXPECT_EQ(sequence[3]["handle"], sequence[1]["outHandle"]);
+    EXPECT_EQ(sequence[4]["call"], "OpenKey");
+    EXPECT_EQ(sequence[4]["path"], "/LM/W3SVC/1/ROOT/jk");
+    EXPECT_EQ(sequence[5]["call"], "CloseKey");
+    EXPECT_EQ(sequence[5]["handle"], sequence[4]["outHandle"]);
+    EXPECT_EQ(sequence[6]["call"], "SaveData");
+    EXPECT_EQ(sequence[7]["object"], "adminBase");
+    EXPECT_EQ(sequence[8]["object"], "classFactory");
+
+    const auto writes = Calls("SetData");
+    ASSERT_EQ(writes.size(), kind.records->size());
+    for (size_t i = 0; i < writes.size(); ++i) {
+      const auto& want = (*kind.records)[i];
+      EXPECT_EQ(writes[i]["handle"], sequence[4]["outHandle"]);
+      EXPECT_EQ(writes[i]["path"], "/");
+      EXPECT_EQ(writes[i]["id"], want.id) << i;
+      EXPECT_EQ(writes[i]["attributes"], want.attributes) << want.id;
+      EXPECT_EQ(writes[i]["userType"], want.userType) << want.id;
+      EXPECT_EQ(writes[i]["dataType"], want.dataType) << want.id;
+      EXPECT_EQ(writes[i]["length"], want.length) << want.id;
+    }
+    EXPECT_EQ(*ImageRecord(Image(), "/LM/W3SVC/1/ROOT/jk", 3001),
+              (Json{{"id", 3001}, {"attributes", 1}, {"userType", 2}, {"dataType", 2}, {"value", "C:\\jk\\apps"}}));
+  }
+}
+
+TEST_F(VirtualDirectoryTest, WritesTheDocumentedValues) {
+  EXPECT_EQ(CreateVirtualDirectory(TEXT("app"), TEXT("D:\\app")), kSuccess);
+  const Json image = Image();
+  auto value = [&](int id) { return (*ImageRecord(image, "/LM/W3SVC/1/ROOT/app", id))["value"]; };
+  EXPECT_EQ(value(1002), "IIsWebVirtualDir");
+  EXPECT_EQ(value(1099), 0);
+  EXPECT_EQ(value(2102), "app");
+  EXPECT_EQ(value(2103), "/LM/W3SVC/1/ROOT/app");
+  EXPECT_EQ(value(2104), 2);
+  EXPECT_EQ(value(6005), 0xC000003Eu);
+  EXPECT_EQ(value(6016), 0x201);
+  EXPECT_EQ(CreateJakartaVirtualDirectory(TEXT("app"), TEXT("D:\\jk")), kSuccess);
+  const Json after = Image();
+  EXPECT_EQ((*ImageRecord(after, "/LM/W3SVC/1/ROOT/app", 6016))["value"], 0x205);
+  EXPECT_EQ((*ImageRecord(after, "/LM/W3SVC/1/ROOT/app", 3001))["value"], "D:\\jk");
+  EXPECT_EQ((*ImageRecord(after, "/LM/W3SVC/1/ROOT/app", 2102))["value"], "app") << "other records stay";
+}
+
+TEST_F(VirtualDirectoryTest, AnExistingDirectoryIsOpenedAtOnceAndRewritten) {
+  ASSERT_EQ(CreateVirtualDirectory(TEXT("app"), TEXT("D:\\one")), kSuccess);
+  Reset(Image());
+  EXPECT_EQ(CreateVirtualDirectory(TEXT("APP"), TEXT("D:\\two")), kSuccess);
+  EXPECT_TRUE(Calls("AddKey").empty());
+  EXPECT_EQ((*ImageRecord(Image(), "/LM/W3SVC/1/ROOT/app", 3001))["value"], "D:\\two");
+}
+
+TEST_F(VirtualDirectoryTest, EmptyValuesAreSkippedNotWritten) {
+  EXPECT_EQ(CreateVirtualDirectory(TEXT("empty"), TEXT("")), kSuccess);
+  EXPECT_EQ(Calls("SetData").size(), 7u);
+  EXPECT_EQ(ImageRecord(Image(), "/LM/W3SVC/1/ROOT/empty", 3001), nullptr);
+  // An empty name is the root key followed by "/": the ROOT key itself.
+  EXPECT_EQ(CreateVirtualDirectory(TEXT(""), TEXT("E:\\root")), kSuccess);
+  const Json image = Image();
+  EXPECT_EQ((*ImageRecord(image, "/LM/W3SVC/1/ROOT", 2103))["value"], "/LM/W3SVC/1/ROOT/");
+  EXPECT_EQ((*ImageRecord(image, "/LM/W3SVC/1/ROOT", 3001))["value"], "E:\\root");
+  EXPECT_EQ((*ImageRecord(image, "/LM/W3SVC/1/ROOT", 2102))["value"], "Default Application");
+}
+
+TEST_F(VirtualDirectoryTest, EveryFailureBeforeTheWritesGivesOneAndTouchesNothing) {
+  Json sta = Stock();
+  sta["caller"]["comApartment"] = "STA";
+  Json noIis = Stock();
+  noIis["iis"] = nullptr;
+  Json noSite = WithRecord(Stock(), "/LM/W3SVC/1", StringRecord(1002, 0, 1, "IIsFtpServer"));
+  const struct {
+    const char* what;
+    Json image;
+  } cases[] = {
+      {"thread in a single-threaded apartment", sta},
+      {"IIS not installed", noIis},
+      {"no web site", noSite},
+      {"no ROOT key", WithoutKey(Stock(), "/LM/W3SVC/1/ROOT")},
+      {"ROOT held for writing", WithTimeoutScale(WithHeldKey(Stock(), "/LM/W3SVC/1/ROOT", 3), 0.01)},
+      {"parent refused",
+       WithFault(Stock(), {{"call", "OpenKey"}, {"path", "/LM/W3SVC/1/ROOT"}, {"status", kAccessDenied}})},
+      {"AddKey refused", WithFault(Stock(), {{"call", "AddKey"}, {"occurrence", 1}, {"status", kAccessDenied}})},
+  };
+  for (const auto& kind : kKinds) {
+    for (const auto& c : cases) {
+      Reset(c.image);
+      EXPECT_EQ(kind.operation(TEXT("jk"), TEXT("C:\\jk")), kFailure) << kind.name << ": " << c.what;
+      EXPECT_TRUE(Calls("SetData").empty()) << c.what;
+      EXPECT_TRUE(Calls("SaveData").empty()) << c.what;
+      EXPECT_EQ(Image()["iis"], c.image["iis"]) << c.what;
+      EXPECT_EQ(winsim::CountOpenResources().Total(), 0) << kind.name << ": " << c.what;
+    }
+  }
+}
+
+// A key held below the site also locks the site key itself, so the lookup
+// is what waits and gives up.
+TEST_F(VirtualDirectoryTest, AHeldKeyFailsOnlyAfterTheTimeOut) {
+  Reset(WithTimeoutScale(WithHeldKey(Stock(), "/LM/W3SVC/1/ROOT", 1), 0.2));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(CreateVirtualDirectory(TEXT("jk"), TEXT("C:\\jk")), kFailure);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+  std::vector<Json> busy;
+  for (const auto& open : Calls("OpenKey")) {
+    if (open["result"] == kPathBusy) busy.push_back(open);
+  }
+  ASSERT_EQ(busy.size(), 1u);
+  EXPECT_EQ(busy[0]["path"], "/LM/W3SVC/1");
+  EXPECT_EQ(busy[0]["timeout"], 1000) << "the journal shows the time-out passed, not the scaled wait";
+}
+
+TEST_F(VirtualDirectoryTest, AFailingWriteStopsTheChainAtEachPosition) {
+  for (const auto& kind : kKinds) {
+    for (size_t failing = 1; failing <= kind.records->size(); ++failing) {
+      const std::string where = std::string(kind.name) + " write " + std::to_string(failing);
+      Reset(WithFault(Stock(), {{"call", "SetData"}, {"occurrence", failing}, {"status", kAccessDenied}}));
+      EXPECT_EQ(kind.operation(TEXT("jk"), TEXT("C:\\jk")), kAccessDenied) << where;
+      EXPECT_EQ(Calls("SetData").size(), failing) << where << ": later writes are not made";
+      EXPECT_TRUE(Calls("SaveData").empty()) << where;
+      EXPECT_EQ(Image()["iis"]["metabase"], Stock()["iis"]["metabase"]) << where;
+      EXPECT_EQ(winsim::CountOpenResources().Total(), 0) << where;
+    }
+  }
+}
+
+TEST_F(VirtualDirectoryTest, TheSaveStatusIsTheResult) {
+  for (const auto& kind : kKinds) {
+    for (const int32_t status : {1, kPathBusy}) {
+      Reset(WithFault(Stock(), {{"call", "SaveData"}, {"status", status}}));
+      EXPECT_EQ(kind.operation(TEXT("jk"), TEXT("C:\\jk")), status) << kind.name;
+      EXPECT_EQ(Image()["iis"]["metabase"], Stock()["iis"]["metabase"]);
+    }
+  }
+}
+
+}  // namespace

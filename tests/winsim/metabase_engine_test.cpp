@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+#include <winsim/windows.h>
+
+#include <chrono>
+#include <thread>
+
+#include "support/host_fixture.h"
+#include "support/metabase_image.h"
+
+namespace {
+
+constexpr HRESULT kPathNotFound = static_cast<HRESULT>(0x80070003);
+constexpr HRESULT kPathBusy = static_cast<HRESULT>(0x80070094);
+constexpr HRESULT kInsufficientBuffer = static_cast<HRESULT>(0x8007007A);
+constexpr HRESULT kAlreadyExists = static_cast<HRESULT>(0x800700B7);
+constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x80070002);
+constexpr DWORD kRead = METADATA_PERMISSION_READ;
+constexpr DWORD kReadWrite = METADATA_PERMISSION_READ | METADATA_PERMISSION_WRITE;
+
+using Clock = std::chrono::steady_clock;
+
+// The admin base object, obtained and released as the library does.
+class AdminBaseTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    Connect();
+  }
+  void TearDown() override {
+    Disconnect();
+    HostTest::TearDown();
+  }
+  void Connect() {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    ASSERT_EQ(CoGetClassObject(CLSID_MSAdminBase_W, CLSCTX_SERVER, nullptr, IID_IClassFactory,
+                               reinterpret_cast<void**>(&factory)),
+              S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IMSAdminBase_W, reinterpret_cast<void**>(&admin)), S_OK);
+  }
+  void Disconnect() {
+    if (admin) admin->Release();
+    if (factory) factory->Release();
+    admin = nullptr;
+    factory = nullptr;
+  }
+  void Use(const Json& image) {
+    Disconnect();
+    Reset(image);
+    Connect();
+  }
+  METADATA_HANDLE Open(const char16_t* path, DWORD access = kReadWrite, HRESULT* status = nullptr,
+                       DWORD timeout = 1000) {
+    METADATA_HANDLE handle = 0;
+    const HRESULT result = admin->OpenKey(0, path, access, timeout, &handle);
+    if (status) *status = result;
+    return handle;
+  }
+  HRESULT Set(METADATA_HANDLE handle, DWORD id, DWORD type, std::vector<BYTE> bytes, DWORD attributes = 0) {
+    METADATA_RECORD record{id, attributes, IIS_MD_UT_FILE, type, static_cast<DWORD>(bytes.size()), bytes.data(), 0};
+    return admin->SetData(handle, u"/", &record);
+  }
+  HRESULT Get(METADATA_HANDLE handle, DWORD id, DWORD attributes, DWORD userType, DWORD type, DWORD& required,
+              std::vector<BYTE>* into = nullptr) {
+    METADATA_RECORD record{
+        id, attributes, userType, type, into ? static_cast<DWORD>(into->size()) : 0, into ? into->data() : nullptr, 0};
+    return admin->GetData(handle, u"/", &record, &required);
+  }
+
+  IClassFactory* factory = nullptr;
+  IMSAdminBaseW* admin = nullptr;
+};
+
+TEST_F(AdminBaseTest, SetDataRefusesDataThatIsNotWhatItsTypeSays) {
+  const struct {
+    DWORD type;
+    std::vector<BYTE> bytes;
+    HRESULT result;
+  } cases[] = {
+      {DWORD_METADATA, {1, 0, 0, 0}, S_OK},
+      {DWORD_METADATA, {1, 0, 0}, E_INVALIDARG},
+      {STRING_METADATA, {'a', 0, 0, 0}, S_OK},
+      {STRING_METADATA, {'a', 0}, E_INVALIDARG},
+      {STRING_METADATA, {'a', 0, 0}, E_INVALIDARG},
+      {EXPANDSZ_METADATA, {}, E_INVALIDARG},
+      {MULTISZ_METADATA, {0, 0}, S_OK},
+      {MULTISZ_METADATA, {'a', 0, 0, 0, 0, 0}, S_OK},
+      {MULTISZ_METADATA, {'a', 0, 0, 0}, E_INVALIDARG},
+      {MULTISZ_METADATA, {0, 0, 0}, E_INVALIDARG},
+      {BINARY_METADATA, {7, 7, 7}, S_OK},
+      {0, {1, 0, 0, 0}, E_INVALIDARG},
+  };
+  const METADATA_HANDLE key = Open(u"/LM/W3SVC");
+  for (const auto& c : cases) {
+    EXPECT_EQ(Set(key, 9000, c.type, c.bytes), c.result) << "type " << c.type << ", " << c.bytes.size() << " bytes";
+  }
+  const METADATA_HANDLE reader = Open(u"/LM/MimeMap", kRead);
+  EXPECT_EQ(Set(reader, 9000, DWORD_METADATA, {1, 0, 0, 0}), E_ACCESSDENIED);
+  EXPECT_EQ(Set(0, 9000, DWORD_METADATA, {1, 0, 0, 0}), E_ACCESSDENIED);
+  admin->CloseKey(reader);
+  admin->CloseKey(key);
+}
+
+TEST_F(AdminBaseTest, GetDataFindsInheritableRecordsOfAncestorsAndMatchesTypes) {
+  const METADATA_HANDLE root = Open(u"/LM/W3SVC/1/ROOT");
+  DWORD required = 0;
+  // MD_ACCESS_PERM is stored on /LM/W3SVC, inheritable.
+  EXPECT_EQ(Get(root, MD_ACCESS_PERM, METADATA_INHERIT, 0, 0, required), kInsufficientBuffer);
+  EXPECT_EQ(required, 4u);
+  std::vector<BYTE> buffer(4);
+  EXPECT_EQ(Get(root, MD_ACCESS_PERM, METADATA_INHERIT, IIS_MD_UT_FILE, DWORD_METADATA, required, &buffer), S_OK);
+  EXPECT_EQ(buffer, (std::vector<BYTE>{0x01, 0x02, 0, 0}));
+  required = 0;
+  EXPECT_EQ(Get(root, MD_ACCESS_PERM, METADATA_NO_ATTRIBUTES, 0, 0, required), MD_ERROR_DATA_NOT_FOUND);
+  EXPECT_EQ(Get(root, MD_ACCESS_PERM, METADATA_INHERIT, IIS_MD_UT_SERVER, 0, required), MD_ERROR_DATA_NOT_FOUND);
+  EXPECT_EQ(Get(root, MD_ACCESS_PERM, METADATA_INHERIT, 0, STRING_METADATA, required), MD_ERROR_DATA_NOT_FOUND);
+  // The web service restriction list is stored without METADATA_INHERIT.
+  EXPECT_EQ(Get(root, MD_WEB_SVC_EXT_RESTRICTION_LIST, METADATA_INHERIT, 0, 0, required), MD_ERROR_DATA_NOT_FOUND);
+  EXPECT_EQ(required, 0u) << "untouched when not found";
+  ASSERT_EQ(Set(root, 9000, BINARY_METADATA, {}), S_OK);
+  EXPECT_EQ(Get(root, 9000, 0, 0, 0, required), S_OK) << "a record of 0 bytes";
+  admin->CloseKey(root);
+}
+
+TEST_F(AdminBaseTest, OpensConflictOnTheSameKeyItsAncestorsAndDescendants) {
+  const struct {
+    const char16_t* held;
+    DWORD heldAccess;
+    const char16_t* wanted;
+    DWORD wantedAccess;
+    HRESULT result;
+  } cases[] = {
+      {u"/LM/W3SVC/1", kReadWrite, u"/LM/W3SVC/1", kRead, kPathBusy},
+      {u"/LM/W3SVC/1", kReadWrite, u"/lm/w3svc/1/root", kReadWrite, kPathBusy},
+      {u"/LM/W3SVC/1/ROOT", kReadWrite, u"/LM/W3SVC", kRead, kPathBusy},
+      {u"/LM/W3SVC/1", kRead, u"/LM/W3SVC/1/ROOT", kRead, S_OK},
+      {u"/LM/W3SVC/1", kRead, u"/LM/W3SVC/1/ROOT", kReadWrite, kPathBusy},
+      {u"/LM/W3SVC/1", kReadWrite, u"/LM/W3SVC/Filters", kReadWrite, S_OK},
+      {u"/LM/W3SVC/1", kReadWrite, u"/LM/W3SVC/10", kReadWrite, kPathNotFound},
+  };
+  for (const auto& c : cases) {
+    const METADATA_HANDLE held = Open(c.held, c.heldAccess);
+    HRESULT status = 0;
+    const METADATA_HANDLE wanted = Open(c.wanted, c.wantedAccess, &status, 0);
+    EXPECT_EQ(status, c.result);
+    EXPECT_EQ(wanted != 0, c.result == S_OK);
+    if (wanted) admin->CloseKey(wanted);
+    admin->CloseKey(held);
+  }
+}
+
+TEST_F(AdminBaseTest, AConflictingOpenWaitsForTheCloseAndWaitersAreServedInTurn) {
+  const METADATA_HANDLE held = Open(u"/LM/W3SVC/1");
+  std::vector<int> order;
+  std::mutex orderMutex;
+  auto waiter = [&](int number) {
+    HRESULT status = 0;
+    const METADATA_HANDLE handle = Open(u"/LM/W3SVC/1/ROOT", kReadWrite, &status);
+    {
+      std::lock_guard<std::mutex> lock(orderMutex);
+      order.push_back(status == S_OK ? number : -number);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    admin->CloseKey(handle);
+  };
+  std::thread first(waiter, 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::thread second(waiter, 2);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const auto released = Clock::now();
+  admin->CloseKey(held);
+  first.join();
+  second.join();
+  EXPECT_EQ(order, (std::vector<int>{1, 2}));
+  EXPECT_LT(Clock::now() - released, std::chrono::milliseconds(500));
+}
+
+TEST_F(AdminBaseTest, ABusyOpenGivesUpAfterItsScaledTimeOut) {
+  Use(WithTimeoutScale(WithHeldKey(Stock(), "/LM/W3SVC", 1), 0.1));
+  const auto start = Clock::now();
+  HRESULT status = 0;
+  EXPECT_EQ(Open(u"/LM/W3SVC/1", kReadWrite, &status, 1000), 0u);
+  const auto waited = Clock::now() - start;
+  EXPECT_EQ(status, kPathBusy);
+  EXPECT_GE(waited, std::chrono::milliseconds(100));
+  EXPECT_LT(waited, std::chrono::milliseconds(900));
+  const METADATA_HANDLE unrelated = Open(u"/LM/MimeMap", kRead);
+  EXPECT_NE(unrelated, 0u) << "an unrelated key is free";
+  admin->CloseKey(unrelated);
+}
+
+TEST_F(AdminBaseTest, SaveDataWaitsForWriteHandlesAndOnlyItWritesTheMetabase) {
+  Use(WithTimeoutScale(Stock(), 0.02));
+  const METADATA_HANDLE key = Open(u"/LM/W3SVC/1/ROOT");
+  ASSERT_EQ(admin->AddKey(key, u"/new/deeper"), S_OK);
+  EXPECT_EQ(admin->AddKey(key, u"/NEW"), kAlreadyExists);
+  EXPECT_EQ(ImageKey(Image(), "/LM/W3SVC/1/ROOT/new"), nullptr) << "not saved yet";
+  const auto start = Clock::now();
+  EXPECT_EQ(admin->SaveData(), kPathBusy);
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(100));  // 5 s x 0.02
+  admin->CloseKey(key);
+  EXPECT_EQ(admin->SaveData(), S_OK);
+  EXPECT_NE(ImageKey(Image(), "/LM/W3SVC/1/ROOT/new/deeper"), nullptr);
+}
+
+TEST_F(AdminBaseTest, UnchangedRecordsKeepTheirFormAndWrittenOnesGetValueOrHex) {
+  Json image = WithRecord(Stock(), "/LM/W3SVC/1/ROOT",
+                          {{"id", 9001}, {"attributes", 0}, {"userType", 1}, {"dataType", 1}, {"hex", "2a000000"}});
+  Use(image);
+  const METADATA_HANDLE key = Open(u"/LM/W3SVC/1/ROOT");
+  ASSERT_EQ(Set(key, 9002, MULTISZ_METADATA, {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}), S_OK);
+  ASSERT_EQ(Set(key, 9003, MULTISZ_METADATA, {0, 0}), S_OK);
+  ASSERT_EQ(Set(key, 9004, STRING_METADATA, {'a', 0, 0, 0, 'b', 0, 0, 0}), S_OK);
+  ASSERT_EQ(Set(key, 3001, STRING_METADATA, {'D', 0, 0, 0}, METADATA_INHERIT), S_OK);
+  admin->CloseKey(key);
+  ASSERT_EQ(admin->SaveData(), S_OK);
+  const Json saved = Image();
+  EXPECT_EQ((*ImageRecord(saved, "/LM/W3SVC/1/ROOT", 9001))["hex"], "2a000000");
+  EXPECT_EQ((*ImageRecord(saved, "/LM/W3SVC/1/ROOT", 9002))["value"], (Json{"a", "b"}));
+  EXPECT_EQ((*ImageRecord(saved, "/LM/W3SVC/1/ROOT", 9003))["value"], Json::array());
+  EXPECT_EQ((*ImageRecord(saved, "/LM/W3SVC/1/ROOT", 9004))["hex"],
+            "610000006200"
+            "0000");
+  const Json& records = (*ImageKey(saved, "/LM/W3SVC/1/ROOT"))["records"];
+  EXPECT_EQ(records[1]["id"], 3001) << "a replaced record keeps its place";
+  EXPECT_EQ(records[1]["value"], "D");
+  EXPECT_EQ(saved["iis"]["metabase"]["children"][0]["children"][0],
+            Stock()["iis"]["metabase"]["children"][0]["children"][0])
+      << "/LM/MimeMap comes back as loaded";
+}
+
+TEST_F(AdminBaseTest, BackupsAreNamedVersionedAndWrittenAtOnce) {
+  EXPECT_EQ(admin->Backup(u"b", MD_BACKUP_NEXT_VERSION, 0), S_OK);
+  EXPECT_EQ(admin->Backup(u"B", MD_BACKUP_NEXT_VERSION, 0), S_OK);
+  EXPECT_EQ(admin->Backup(u"b", 1, 0), kAlreadyExists);
+  EXPECT_EQ(admin->Backup(u"b", 1, MD_BACKUP_OVERWRITE), S_OK);
+  EXPECT_EQ(admin->Backup(u"", MD_BACKUP_NEXT_VERSION, 0), S_OK);
+  Json backups = Image()["iis"]["backups"];
+  ASSERT_EQ(backups.size(), 3u);
+  EXPECT_EQ(backups[1]["version"], 1);
+  EXPECT_EQ(backups[2]["name"], "");
+  EXPECT_EQ(admin->DeleteBackup(u"b", MD_BACKUP_HIGHEST_VERSION), S_OK);
+  EXPECT_EQ(admin->DeleteBackup(u"b", 1), kFileNotFound);
+  EXPECT_EQ(admin->Restore(u"b", 7, 0), kFileNotFound);
+  EXPECT_EQ(admin->Restore(u"b", MD_BACKUP_HIGHEST_VERSION, 0), S_OK);
+  EXPECT_EQ(admin->Backup(u"a:b", MD_BACKUP_NEXT_VERSION, 0), E_INVALIDARG);
+  EXPECT_EQ(Image()["iis"]["backups"].size(), 2u);
+}
+
+TEST_F(AdminBaseTest, AFaultedCloseStillFreesTheHandle) {
+  Use(WithFault(Stock(), {{"call", "CloseKey"}, {"status", static_cast<int32_t>(0x80070006)}}));
+  const METADATA_HANDLE key = Open(u"/LM");
+  EXPECT_EQ(admin->CloseKey(key), static_cast<HRESULT>(0x80070006));
+  EXPECT_EQ(winsim::CountOpenResources().metabaseHandles, 0);
+  EXPECT_EQ(Calls("CloseKey")[0]["fault"], true);
+}
+
+class ComActivationTest : public HostTest {};
+
+TEST_F(ComActivationTest, TheCallersApartmentDecidesCoInitializeEx) {
+  const struct {
+    const char* apartment;
+    HRESULT multithreaded;
+    HRESULT again;
+  } cases[] = {{"none", S_OK, S_FALSE}, {"MTA", S_FALSE, S_FALSE}, {"STA", RPC_E_CHANGED_MODE, RPC_E_CHANGED_MODE}};
+  for (const auto& c : cases) {
+    Json image = Stock();
+    image["caller"]["comApartment"] = c.apartment;
+    Reset(image);
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), c.multithreaded) << c.apartment;
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), c.again) << c.apartment;
+  }
+}
+
+TEST_F(ComActivationTest, TheClassObjectNeedsCOMIisAndTheLocalServerContext) {
+  void* object = nullptr;
+  EXPECT_EQ(CoGetClassObject(CLSID_MSAdminBase_W, CLSCTX_SERVER, nullptr, IID_IClassFactory, &object),
+            CO_E_NOTINITIALIZED);
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  EXPECT_EQ(CoGetClassObject(CLSID_MSAdminBase_W, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, &object),
+            REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(CoGetClassObject(IID_IMSAdminBase_W, CLSCTX_SERVER, nullptr, IID_IClassFactory, &object),
+            REGDB_E_CLASSNOTREG);
+  ASSERT_EQ(CoGetClassObject(CLSID_MSAdminBase_W, CLSCTX_SERVER, nullptr, IID_IClassFactory, &object), S_OK);
+  auto* factory = static_cast<IClassFactory*>(object);
+  void* instance = nullptr;
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &instance), E_NOINTERFACE);
+  EXPECT_EQ(instance, nullptr);
+  EXPECT_EQ(winsim::CountOpenResources().comReferences, 1);
+  factory->AddRef();
+  EXPECT_EQ(factory->Release(), 1u);
+  EXPECT_EQ(factory->Release(), 0u);
+  EXPECT_EQ(winsim::CountOpenResources().comReferences, 0);
+  Json noIis = Stock();
+  noIis["iis"] = nullptr;
+  Reset(noIis);
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  EXPECT_EQ(CoGetClassObject(CLSID_MSAdminBase_W, CLSCTX_SERVER, nullptr, IID_IClassFactory, &object),
+            REGDB_E_CLASSNOTREG);
+}
+
+}  // namespace

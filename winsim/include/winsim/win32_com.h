@@ -1,0 +1,90 @@
+#pragma once
+
+#include <winsim/win32_base.h>
+
+#include <cstring>
+
+typedef int WINBOOL;
+
+typedef struct _GUID {
+  uint32_t Data1;
+  unsigned short Data2;
+  unsigned short Data3;
+  unsigned char Data4[8];
+} GUID;
+typedef GUID IID;
+typedef GUID CLSID;
+typedef IID* LPIID;
+typedef CLSID* LPCLSID;
+#define REFGUID const GUID&
+#define REFIID const IID&
+#define REFCLSID const IID&
+
+inline int IsEqualGUID(REFGUID a, REFGUID b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
+#define IsEqualIID(a, b) IsEqualGUID(a, b)
+#define IsEqualCLSID(a, b) IsEqualGUID(a, b)
+inline bool operator==(REFGUID a, REFGUID b) { return IsEqualGUID(a, b) != 0; }
+inline bool operator!=(REFGUID a, REFGUID b) { return !(a == b); }
+
+typedef struct _FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+} FILETIME, *PFILETIME, *LPFILETIME;
+
+typedef struct _COSERVERINFO COSERVERINFO;
+
+#define E_NOTIMPL ((HRESULT)0x80004001L)
+#define E_NOINTERFACE ((HRESULT)0x80004002L)
+#define E_POINTER ((HRESULT)0x80004003L)
+#define E_FAIL ((HRESULT)0x80004005L)
+#define E_UNEXPECTED ((HRESULT)0x8000FFFFL)
+#define E_ACCESSDENIED ((HRESULT)0x80070005L)
+#define E_HANDLE ((HRESULT)0x80070006L)
+#define E_OUTOFMEMORY ((HRESULT)0x8007000EL)
+#define E_INVALIDARG ((HRESULT)0x80070057L)
+#define CLASS_E_NOAGGREGATION ((HRESULT)0x80040110L)
+#define REGDB_E_CLASSNOTREG ((HRESULT)0x80040154L)
+#define CO_E_NOTINITIALIZED ((HRESULT)0x800401F0L)
+#define RPC_E_CHANGED_MODE ((HRESULT)0x80010106L)
+
+#define FACILITY_WIN32 7
+#define HRESULT_FROM_WIN32(x) \
+  ((HRESULT)(x) <= 0 ? ((HRESULT)(x)) : ((HRESULT)(((x)&0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000)))
+
+typedef enum tagCOINITBASE { COINITBASE_MULTITHREADED = 0x0 } COINITBASE;
+typedef enum tagCOINIT {
+  COINIT_APARTMENTTHREADED = 0x2,
+  COINIT_MULTITHREADED = COINITBASE_MULTITHREADED,
+  COINIT_DISABLE_OLE1DDE = 0x4,
+  COINIT_SPEED_OVER_MEMORY = 0x8
+} COINIT;
+
+typedef enum tagCLSCTX {
+  CLSCTX_INPROC_SERVER = 0x1,
+  CLSCTX_INPROC_HANDLER = 0x2,
+  CLSCTX_LOCAL_SERVER = 0x4,
+  CLSCTX_INPROC_SERVER16 = 0x8,
+  CLSCTX_REMOTE_SERVER = 0x10
+} CLSCTX;
+#define CLSCTX_INPROC (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER)
+#define CLSCTX_ALL (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
+#define CLSCTX_SERVER (CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
+
+extern "C" WINSIM_API const IID IID_IUnknown;
+extern "C" WINSIM_API const IID IID_IClassFactory;
+
+struct IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) = 0;
+  virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
+  virtual ULONG STDMETHODCALLTYPE Release() = 0;
+};
+typedef IUnknown* LPUNKNOWN;
+
+struct IClassFactory : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) = 0;
+  virtual HRESULT STDMETHODCALLTYPE LockServer(WINBOOL fLock) = 0;
+};
+typedef IClassFactory* LPCLASSFACTORY;
+
+WINSIM_API HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
+WINSIM_API HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID pvReserved, REFIID riid, LPVOID* ppv);
