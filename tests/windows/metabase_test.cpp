@@ -16,6 +16,7 @@ namespace {
 
 const wchar_t kServerClassKey[] = L"Software\\Classes\\CLSID\\{A9E69610-B80D-11D0-B9B9-00A0C922E750}";
 const wchar_t kServerModule[] = L"metabase_server.dll";
+const CLSID kAdminBaseClass = {0xA9E69610, 0xB80D, 0x11D0, {0xB9, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0xE7, 0x50}};
 constexpr int32_t kAccessDenied = static_cast<int32_t>(0x80070005);
 
 std::wstring BesideTests(const wchar_t* file) {
@@ -85,15 +86,16 @@ class MetabaseTest : public LibraryTest {
     return lines;
   }
 
-  // The server's own count of objects handed out and not yet released.
-  static void ExpectServerIdle() {
+  // The server's own count of objects handed out and not yet released:
+  // S_OK when there are none, and when the server is not loaded at all.
+  static HRESULT ServerCanUnload() {
     const HMODULE server = GetModuleHandleW(kServerModule);
-    if (!server) return;  // never loaded, or already unloaded: nothing lives
+    if (!server) return S_OK;
     const auto canUnload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
         reinterpret_cast<void*>(GetProcAddress(server, "DllCanUnloadNow")));
-    ASSERT_NE(canUnload, nullptr);
-    EXPECT_EQ(canUnload(), S_OK) << "objects of the metabase server still referenced";
+    return canUnload ? canUnload() : E_FAIL;
   }
+  static void ExpectServerIdle() { EXPECT_EQ(ServerCanUnload(), S_OK) << "objects of the metabase server alive"; }
 
   // One call of a native method, then the check that the server is idle.
   template <typename Method, typename... Args>
@@ -254,6 +256,23 @@ TEST_F(MetabaseTest, DocumentRootAndEncodingAreReadAndWritten) {
   const jstring charset = Call(NATIVE_METHOD(library, jniGetDefaultEncoding));
   ASSERT_NE(charset, nullptr);
   EXPECT_EQ(fake.Made(charset), u"utf-8");
+}
+
+// Calls made while another object of the server lives share its metabase;
+// once the last one goes, the next call loads the image afresh.
+TEST_F(MetabaseTest, ALivingObjectKeepsTheMetabaseItWasLoadedWith) {
+  const auto root = NATIVE_METHOD(library, jniGetDocumentRootPath);
+  ASSERT_NE(root, nullptr);
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(CoGetClassObject(kAdminBaseClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                             reinterpret_cast<void**>(&factory)),
+            S_OK);
+  Reset(WithoutKey(Stock(), "/LM/W3SVC/1/ROOT"));
+  EXPECT_NE(root(fake.Env(), nullptr), nullptr) << "the living metabase still has the root";
+  EXPECT_EQ(ServerCanUnload(), S_FALSE);
+  factory->Release();
+  EXPECT_EQ(Call(root), nullptr) << "the image as it is now has none";
 }
 
 TEST_F(MetabaseTest, APlannedFaultFromTheImageFailsTheCallAndIsJournalled) {
