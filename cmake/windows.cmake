@@ -7,3 +7,10 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # JNI looks up "Java_..." on 32-bit Windows too, not "_Java_...@8".
   target_link_options(iisconfigure PRIVATE -Wl,--kill-at)
 endif()
+
+# The JSON library is header-only, but /usr/include must never be on a mingw
+# include path (glibc's headers would shadow mingw's): forward to its folder.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/windows-json)
+file(CREATE_LINK /usr/include/nlohmann ${CMAKE_BINARY_DIR}/windows-json/nlohmann SYMBOLIC)
+add_library(json_forward INTERFACE)
+target_include_directories(json_forward INTERFACE ${CMAKE_BINARY_DIR}/windows-json)

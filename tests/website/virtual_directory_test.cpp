@@ -7,6 +7,7 @@
 
 #include "support/host_fixture.h"
 #include "support/metabase_image.h"
+#include "support/virtual_directory_records.h"
 
 namespace {
 
@@ -15,26 +16,12 @@ constexpr int32_t kAccessDenied = static_cast<int32_t>(0x80070005);
 
 using Operation = std::function<ResultCode(const WideString&, const WideString&)>;
 
-struct Expected {
-  int id, attributes, userType, dataType, length;
-};
-
-// The records each operation writes, in order, for the name "jk" and a path
-// of 10 characters.
-const std::vector<Expected> kDirectoryRecords = {
-    {1002, 0, 1, 2, 34},  {1099, 1, 1, 1, 4},  {2102, 1, 100, 2, 6}, {2103, 1, 2, 2, 40},
-    {2104, 1, 100, 1, 4}, {3001, 1, 2, 2, 22}, {6005, 1, 2, 1, 4},   {6016, 1, 2, 1, 4},
-};
-const std::vector<Expected> kJakartaRecords = {
-    {1002, 1, 2, 2, 34}, {1099, 1, 1, 1, 4}, {3001, 1, 2, 2, 22}, {6016, 1, 2, 1, 4}};
-
 struct Kind {
   const char* name;
   Operation operation;
-  const std::vector<Expected>* records;
+  bool jakarta;
 };
-const Kind kKinds[] = {{"ordinary", CreateVirtualDirectory, &kDirectoryRecords},
-                       {"jakarta", CreateJakartaVirtualDirectory, &kJakartaRecords}};
+const Kind kKinds[] = {{"ordinary", CreateVirtualDirectory, false}, {"jakarta", CreateJakartaVirtualDirectory, true}};
 
 class VirtualDirectoryTest : public HostTest {};
 
@@ -42,7 +29,7 @@ TEST_F(VirtualDirectoryTest, CreatesTheKeyUnderRootWritesEachRecordAndSaves) {
   for (const auto& kind : kKinds) {
     SCOPED_TRACE(kind.name);
     Reset(Stock());
-    EXPECT_EQ(kind.operation(TEXT("jk"), TEXT("C:\\jk\\apps")), kSuccess);
+    EXPECT_EQ(kind.operation(kDirectoryName, kDirectoryPath), kSuccess);
     const auto opens = Calls("OpenKey");
     ASSERT_EQ(opens.size(), 4u + 3u);  // the site candidates, then the open-or-create sequence
     for (const auto& open : opens) {
@@ -74,19 +61,19 @@ TEST_F(VirtualDirectoryTest, CreatesTheKeyUnderRootWritesEachRecordAndSaves) {
     EXPECT_EQ(sequence[8]["object"], "classFactory");
 
     const auto writes = Calls("SetData");
-    ASSERT_EQ(writes.size(), kind.records->size());
+    const Json records = DirectoryRecords(kind.jakarta);
+    ASSERT_EQ(writes.size(), records.size());
     for (size_t i = 0; i < writes.size(); ++i) {
-      const auto& want = (*kind.records)[i];
+      const Json& want = records[i];
       EXPECT_EQ(writes[i]["handle"], sequence[4]["outHandle"]);
       EXPECT_EQ(writes[i]["path"], "/");
-      EXPECT_EQ(writes[i]["id"], want.id) << i;
-      EXPECT_EQ(writes[i]["attributes"], want.attributes) << want.id;
-      EXPECT_EQ(writes[i]["userType"], want.userType) << want.id;
-      EXPECT_EQ(writes[i]["dataType"], want.dataType) << want.id;
-      EXPECT_EQ(writes[i]["length"], want.length) << want.id;
+      EXPECT_EQ(writes[i]["id"], want["id"]) << i;
+      EXPECT_EQ(writes[i]["attributes"], want["attributes"]) << want["id"];
+      EXPECT_EQ(writes[i]["userType"], want["userType"]) << want["id"];
+      EXPECT_EQ(writes[i]["dataType"], want["dataType"]) << want["id"];
+      EXPECT_EQ(writes[i]["length"], DirectoryRecordLength(want)) << want["id"];
     }
-    EXPECT_EQ(*ImageRecord(Image(), "/LM/W3SVC/1/ROOT/jk", 3001),
-              (Json{{"id", 3001}, {"attributes", 1}, {"userType", 2}, {"dataType", 2}, {"value", "C:\\jk\\apps"}}));
+    EXPECT_EQ((*ImageKey(Image(), "/LM/W3SVC/1/ROOT/jk"))["records"], records);
   }
 }
 
@@ -177,7 +164,7 @@ TEST_F(VirtualDirectoryTest, AHeldKeyFailsOnlyAfterTheTimeOut) {
 
 TEST_F(VirtualDirectoryTest, AFailingWriteStopsTheChainAtEachPosition) {
   for (const auto& kind : kKinds) {
-    for (size_t failing = 1; failing <= kind.records->size(); ++failing) {
+    for (size_t failing = 1; failing <= DirectoryRecords(kind.jakarta).size(); ++failing) {
       const std::string where = std::string(kind.name) + " write " + std::to_string(failing);
       Reset(WithFault(Stock(), {{"call", "SetData"}, {"occurrence", failing}, {"status", kAccessDenied}}));
       EXPECT_EQ(kind.operation(TEXT("jk"), TEXT("C:\\jk")), kAccessDenied) << where;

@@ -13,6 +13,7 @@
 #include "registry.h"
 #include "metabase_engine.h"
 #include "services.h"
+#include "stock_image.h"
 
 namespace winsim {
 
@@ -77,7 +78,5 @@ class Host {
   uintptr_t nextHandle_ = 0x1000;
   int nextThreadNumber_ = 0;
 };
-
-std::string StockImageText();
 
 }  // namespace winsim
