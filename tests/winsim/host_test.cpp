@@ -89,6 +89,10 @@ TEST_F(HostImageFileTest, AnInvalidFileGivesABareMachineAndIsLeftAlone) {
 
 TEST_F(HostTest, RefusesAnInvalidImageAndKeepsTheOldOne) {
   EXPECT_THROW(winsim::ResetHost(R"({"winsim": 1, "services": [{"state": 4}]})"), std::invalid_argument);
+  // Longer than the 256-character buffers names are enumerated into.
+  Json longName = Stock();
+  longName["iis"]["metabase"]["children"][0]["name"] = std::string(256, 'a');
+  EXPECT_THROW(Reset(longName), std::invalid_argument);
   EXPECT_EQ(Image(), Stock());
 }
 

@@ -30,7 +30,6 @@ constexpr uint32_t kNextVersion = 0xFFFFFFFF;
 constexpr uint32_t kHighestVersion = 0xFFFFFFFE;
 constexpr uint32_t kMaxVersion = 9999;
 constexpr size_t kMaxBackupName = 100;
-constexpr size_t kMaxKeyName = 255;
 constexpr uint32_t kSaveWaitMilliseconds = 5000;
 
 std::u16string Argument(const char16_t* text) { return text ? std::u16string(text) : std::u16string(); }
@@ -240,7 +239,7 @@ int32_t MetabaseEngine::AddKey(uint32_t handle, const char16_t* path) {
     } else if (segments.empty()) {
       result = kInvalidArgument;
     } else if (std::any_of(segments.begin(), segments.end(),
-                           [](const std::u16string& name) { return name.size() > kMaxKeyName; })) {
+                           [](const std::u16string& name) { return name.size() > kMaxKeyNameLength; })) {
       result = kInvalidArgument;
     } else if (node->Find(segments)) {
       result = kAlreadyExists;

@@ -176,6 +176,8 @@ std::unique_ptr<MetabaseNode> MetabaseNode::FromJson(const Json& key, const std:
   if (!key.contains("name") || !key["name"].is_string()) Malformed(where, "a key has no \"name\"");
   auto node = std::make_unique<MetabaseNode>();
   node->name = ToUtf16(key["name"].get<std::string>());
+  // Callers enumerate names into buffers of METADATA_MAX_NAME_LEN characters.
+  if (node->name.size() > kMaxKeyNameLength) Malformed(where, "a key name is longer than 255 characters");
   const std::string here = where + "/" + key["name"].get<std::string>();
   const Json records = key.value("records", Json::array());
   const Json children = key.value("children", Json::array());

@@ -9,6 +9,9 @@
 
 namespace winsim {
 
+// A key name's longest length, without its NUL.
+constexpr size_t kMaxKeyNameLength = 255;
+
 struct MetabaseRecord {
   uint32_t id = 0;
   uint32_t attributes = 0;
