@@ -9,8 +9,9 @@
 bool IsPhpFilterInstalled(const WideString& modulePath);
 
 // Whether one of the key's script-map entries contains `extension` anywhere.
-// `noData` becomes false once the key gave a list, found or not; it stays
-// true when the key could not be opened or read, or the list was empty.
+// `noData` becomes false once the key gave a list, found or not (a list of
+// no entries included); it stays true when the key could not be opened or
+// the read failed or gave no bytes.
 bool HasScriptMapEntry(MetabaseConnection& connection, const WideString& keyPath, const WideString& extension,
                        bool& noData);
 
