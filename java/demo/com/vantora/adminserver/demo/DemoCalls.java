@@ -13,6 +13,7 @@ final class DemoCalls {
         IISConfigure.jniStartIISAdminService();
         show("jniStartIISAdminService()", "requested (the method gives no answer)");
         show("jniIsIISWebserverRunning()", yesNo(IISConfigure.jniIsIISWebserverRunning()));
+        FilterDemoCalls.run();
     }
 
     private static String yesNo(boolean answer) {
