@@ -11,6 +11,7 @@
 #include <initguid.h>
 #endif
 #include <iadmw.h>
+#include <httpfilt.h>
 #include <iiscnfg.h>
 #else
 #include <winsim/windows.h>

@@ -2,6 +2,7 @@
 
 #include "metabase/default_web_site.h"
 #include "metabase/metabase_key_holder.h"
+#include "metabase/record_buffer.h"
 #include "util/multi_string.h"
 #include "util/string_list.h"
 
@@ -14,22 +15,6 @@ const WCHAR kParameterEnd[] = TEXT(";");
 const WCHAR kReplacedEntries[] = TEXT("*.htm");
 const WCHAR kHtmlEntry[] = TEXT(".html,text/html;charset=");
 const WCHAR kHtmEntry[] = TEXT(".htm,text/html;charset=");
-
-// The buffer a read hands out, released on every path.
-class RecordBuffer {
- public:
-  RecordBuffer() = default;
-  RecordBuffer(const RecordBuffer&) = delete;
-  RecordBuffer& operator=(const RecordBuffer&) = delete;
-  ~RecordBuffer() { Clear(); }
-  void Clear() {
-    delete[] data;
-    data = nullptr;
-    length = 0;
-  }
-  BYTE* data = nullptr;
-  DWORD length = 0;
-};
 
 ResultCode ReadMimeMap(MetabaseKey& key, RecordBuffer& buffer) {
   return key.ReadRecord(MD_MIME_MAP, METADATA_INHERIT, IIS_MD_UT_FILE, MULTISZ_METADATA, buffer.data, buffer.length);

@@ -24,6 +24,7 @@ final class DemoCalls {
         show("jniSetDefaultEncoding(\"utf-8\")", "done (the method gives no answer)");
         show("jniGetDefaultEncoding()", text(IISConfigure.jniGetDefaultEncoding()));
         show("jniStartDefaultWebsite()", yesNo(IISConfigure.jniStartDefaultWebsite()));
+        FilterDemoCalls.run();
         registryCalls();
     }
 

@@ -68,4 +68,28 @@ public final class IISConfigure {
 
     /** The default web site's root directory, or null when it cannot be read. */
     public static native String jniGetDocumentRootPath();
+
+    /**
+     * Installs the Jakarta redirector as the ISAPI filter of that name, last in the load order.
+     * False for a name that is empty or holds "/" or ",", with nothing written.
+     */
+    public static native boolean jniInstallIsapiRedirectFilter(String name, String imagePath);
+
+    /**
+     * Installs PHP's ISAPI module as the filter "PHP" and maps ".php" to it, with "index.php" and
+     * read, execute and script access, on the web service and the default web site. False for an empty path.
+     */
+    public static native boolean jniInstallVantoraPHPModule(String modulePath);
+
+    /** Whether the filter "PHP" is installed with exactly this module path. */
+    public static native boolean jniIsVantoraPHPInstalled(String modulePath);
+
+    /** Whether the default web site maps ".php" pages. */
+    public static native boolean jniIsPHPEnabled();
+
+    /**
+     * Allows the extension in the web service extension restriction list, replacing every entry that
+     * mentions its path; gives no sign of the outcome. An empty path changes nothing.
+     */
+    public static native void jniUpateWebExRestrictionList(String description, String extensionPath);
 }

@@ -1,0 +1,182 @@
+#include "filters/filter_installation.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fault_sweep.h"
+#include "support/metabase_image.h"
+
+namespace {
+
+constexpr int32_t kAccessDenied = static_cast<int32_t>(0x80070005);
+constexpr int32_t kDataNotFound = static_cast<int32_t>(0x800CC801);
+constexpr int32_t kPathBusy = static_cast<int32_t>(0x80070094);
+const char kFilters[] = "/LM/W3SVC/Filters";
+const char kImage[] = "C:\\jk\\isapi_redirect.dll";
+
+Json LoadOrder(const std::string& text) { return StringRecord(2040, 0, 1, text); }
+
+Json Value(const Json& image, const std::string& path, int id) {
+  const Json* record = ImageRecord(image, path, id);
+  return record ? (*record)["value"] : Json();
+}
+
+class FilterInstallationTest : public FaultSweepTest {};
+
+TEST_F(FilterInstallationTest, TheLoadOrderGainsTheNameAsAWholeFieldAndKeepsItsForm) {
+  const struct {
+    const char* what;
+    Json stored;  // null: no load order record
+    const char* written;
+  } cases[] = {
+      {"absent record", Json(), "jakarta"},
+      {"empty record", "", "jakarta"},
+      {"other names", "sspifilt,Compression", "sspifilt,Compression,jakarta"},
+      {"already present", "sspifilt,jakarta", "sspifilt,jakarta"},
+      {"a blank after a comma", "sspifilt, jakarta", "sspifilt, jakarta,jakarta"},
+      {"other letter case", "JAKARTA", "JAKARTA,jakarta"},
+      {"a longer name", "jakarta2", "jakarta2,jakarta"},
+      {"commas only", ",,,", ",,,jakarta"},
+      {"a doubled comma, present", "a,,jakarta", "a,,jakarta"},
+      {"a doubled comma, absent", "a,,b", "a,,b,jakarta"},
+  };
+  for (const auto& c : cases) {
+    Json image = Stock();
+    if (c.stored.is_null()) {
+      auto& records = (*ImageKey(image, kFilters))["records"];
+      records.erase(1);
+      ASSERT_EQ(records.size(), 1u);
+    } else {
+      image = WithRecord(image, kFilters, LoadOrder(c.stored));
+    }
+    Reset(image);
+    EXPECT_EQ(InstallIsapiRedirectFilter(TEXT("jakarta"), TEXT("C:\\jk.dll")), kSuccess) << c.what;
+    EXPECT_EQ(Value(Image(), kFilters, 2040), c.written) << c.what;
+  }
+}
+
+TEST_F(FilterInstallationTest, WritesTheFilterRecordsInOrderAfterTheLoadOrder) {
+  EXPECT_EQ(InstallIsapiRedirectFilter(TEXT("jakarta"), WideString(u"C:\\jk\\isapi_redirect.dll")), kSuccess);
+  std::vector<std::string> steps;
+  for (const auto& line : Journal()) {
+    if (line["call"] == "SetData") steps.push_back("set " + std::to_string(line["id"].get<int>()));
+    if (line["call"] == "AddKey") steps.push_back("add " + line["path"].get<std::string>());
+    if (line["call"] == "SaveData") steps.push_back("save");
+  }
+  EXPECT_EQ(steps, (std::vector<std::string>{"set 1002", "set 2040", "add /jakarta", "set 1002", "set 2041", "set 1099",
+                                             "set 2044", "set 2045", "save"}));
+  for (const auto& write : Calls("SetData")) {
+    EXPECT_EQ(write["attributes"], 0);
+    EXPECT_EQ(write["userType"], 1);
+  }
+  const Json image = Image();
+  const std::string filter = std::string(kFilters) + "/jakarta";
+  EXPECT_EQ(Value(image, kFilters, 1002), "IIsFilters");
+  EXPECT_EQ(Value(image, filter, 1002), "IIsFilter");
+  EXPECT_EQ(Value(image, filter, 2041), kImage);
+  EXPECT_EQ((*ImageRecord(image, filter, 2041))["dataType"], 2);
+  EXPECT_EQ(Value(image, filter, 1099), 0);
+  EXPECT_EQ(Value(image, filter, 2044), 0x04084003);
+  EXPECT_EQ((*ImageRecord(image, filter, 2044))["dataType"], 1);
+  EXPECT_EQ(Value(image, filter, 2045), "Jakarta/ISAPI/1.2.2");
+}
+
+TEST_F(FilterInstallationTest, ThePhpKindDiffersOnlyInFlagsAndDescription) {
+  MetabaseConnection connection;
+  ASSERT_EQ(CreateFilterKey(connection, kFiltersKeyPath, TEXT("/PHP")), kSuccess);
+  ASSERT_EQ(SetPhpFilterProperties(connection, TEXT("/LM/W3SVC/Filters/PHP"), TEXT("C:\\php\\php5isapi.dll")),
+            kSuccess);
+  ASSERT_EQ(connection.AdminBase()->SaveData(), S_OK);
+  const Json image = Image();
+  EXPECT_EQ(Value(image, "/LM/W3SVC/Filters/PHP", 2044), 0x6000);
+  EXPECT_EQ(Value(image, "/LM/W3SVC/Filters/PHP", 2045), "ISAPI");
+  EXPECT_EQ(Value(image, "/LM/W3SVC/Filters/PHP", 2041), "C:\\php\\php5isapi.dll");
+}
+
+TEST_F(FilterInstallationTest, AMissingFiltersKeyIsCreatedWithItsTypeAndTheNameAlone) {
+  Reset(WithoutKey(Stock(), kFilters));
+  EXPECT_EQ(InstallIsapiRedirectFilter(TEXT("jakarta"), TEXT("C:\\jk.dll")), kSuccess);
+  const Json image = Image();
+  EXPECT_EQ(Value(image, kFilters, 1002), "IIsFilters");
+  EXPECT_EQ(Value(image, kFilters, 2040), "jakarta");
+  EXPECT_EQ(Calls("AddKey")[0]["path"], "/Filters");
+}
+
+TEST_F(FilterInstallationTest, AnEmptyImagePathLeavesTheStoredOneAndWritesTheRest) {
+  ASSERT_EQ(InstallIsapiRedirectFilter(TEXT("jakarta"), TEXT("C:\\old.dll")), kSuccess);
+  Reset(WithRecord(Image(), "/LM/W3SVC/Filters/jakarta",
+                   {{"id", 2044}, {"attributes", 0}, {"userType", 1}, {"dataType", 1}, {"value", 7}}));
+  EXPECT_EQ(InstallIsapiRedirectFilter(TEXT("jakarta"), TEXT("")), kSuccess);
+  for (const auto& write : Calls("SetData")) EXPECT_NE(write["id"], 2041);
+  EXPECT_EQ(Value(Image(), "/LM/W3SVC/Filters/jakarta", 2041), "C:\\old.dll");
+  EXPECT_EQ(Value(Image(), "/LM/W3SVC/Filters/jakarta", 2044), 0x04084003);
+}
+
+TEST_F(FilterInstallationTest, ANameThatCannotBeAFieldAndAKeyIsRefusedBeforeAnyCall) {
+  for (const char16_t* name : {u"", u",", u"jk,php", u"/", u"jk/sub", u"/jk", u"jk,"}) {
+    Reset(Stock());
+    EXPECT_EQ(InstallIsapiRedirectFilter(name, TEXT("C:\\jk.dll")), kFailure);
+    EXPECT_TRUE(Journal().empty()) << "a platform call was made";
+    EXPECT_FALSE(IsFilterName(name));
+  }
+  MetabaseConnection connection;
+  EXPECT_EQ(AddToFilterLoadOrder(connection, kFiltersKeyPath, TEXT("a,b")), kFailure);
+  EXPECT_EQ(AddToFilterLoadOrder(connection, kFiltersKeyPath, TEXT("")), kFailure);
+  EXPECT_TRUE(Calls("OpenKey").empty());
+  EXPECT_TRUE(IsFilterName(TEXT("jakarta redirector.1\\x")));
+}
+
+TEST_F(FilterInstallationTest, ALoadOrderThatCannotBeReadIsNotReplaced) {
+  const struct {
+    const char* what;
+    int32_t readStatus;
+    ResultCode result;
+    const char* stored;
+  } cases[] = {
+      {"refused", kAccessDenied, kAccessDenied, "sspifilt"},
+      {"busy", kPathBusy, kPathBusy, "sspifilt"},
+      {"absent", kDataNotFound, kSuccess, "jakarta"},
+  };
+  for (const auto& c : cases) {
+    Reset(WithFault(WithRecord(Stock(), kFilters, LoadOrder("sspifilt")),
+                    {{"call", "GetData"}, {"occurrence", 1}, {"status", c.readStatus}}));
+    EXPECT_EQ(InstallIsapiRedirectFilter(TEXT("jakarta"), TEXT("C:\\jk.dll")), c.result) << c.what;
+    EXPECT_EQ(Value(Image(), kFilters, 2040), c.stored) << c.what;
+  }
+}
+
+TEST_F(FilterInstallationTest, RunningTwiceLeavesTheImageOfRunningOnce) {
+  ASSERT_EQ(InstallIsapiRedirectFilter(TEXT("jakarta"), TEXT("C:\\jk.dll")), kSuccess);
+  const Json once = Image();
+  Reset(once);
+  ASSERT_EQ(InstallIsapiRedirectFilter(TEXT("jakarta"), TEXT("C:\\jk.dll")), kSuccess);
+  EXPECT_EQ(Image(), once);
+  EXPECT_TRUE(Calls("AddKey").empty());
+}
+
+TEST_F(FilterInstallationTest, AFailureAtAnyStepSkipsTheRestAndTheSave) {
+  const auto install = [] { return InstallIsapiRedirectFilter(TEXT("jakarta"), TEXT("C:\\jk.dll")); };
+  const Json missing = WithoutKey(Stock(), kFilters);
+  EXPECT_EQ(SweepFaults(Stock(), "SetData", kAccessDenied, install), 7);
+  EXPECT_EQ(SweepFaults(Stock(), "OpenKey", kAccessDenied, install), 6);
+  EXPECT_EQ(SweepFaults(missing, "OpenKey", kAccessDenied, install), 8);
+  EXPECT_EQ(SweepFaults(Stock(), "AddKey", kAccessDenied, install), 1);
+  EXPECT_EQ(SweepFaults(Stock(), "GetData", kAccessDenied, install), 2);
+  EXPECT_EQ(SweepFaults(Stock(), "SaveData", kPathBusy, install), 1);
+}
+
+TEST_F(FilterInstallationTest, NoConnectionTouchesNothing) {
+  Json sta = Stock();
+  sta["caller"]["comApartment"] = "STA";
+  Json noIis = Stock();
+  noIis["iis"] = nullptr;
+  for (const Json& image : {sta, noIis}) {
+    Reset(image);
+    EXPECT_EQ(InstallIsapiRedirectFilter(TEXT("jakarta"), TEXT("C:\\jk.dll")), kFailure);
+    EXPECT_TRUE(Calls("OpenKey").empty());
+  }
+  MetabaseConnection connection;
+  EXPECT_EQ(CreateFiltersKey(connection, TEXT("/LM/W3SVC"), TEXT("/Filters")), kFailure);
+  EXPECT_EQ(SetRedirectFilterProperties(connection, TEXT("/LM/W3SVC/Filters"), TEXT("x")), kFailure);
+}
+
+}  // namespace
