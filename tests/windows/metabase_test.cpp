@@ -14,6 +14,8 @@
 
 namespace {
 
+const char16_t kPhpModule[] = u"C:\\PHP\\php5isapi.dll";
+
 const wchar_t kServerClassKey[] = L"Software\\Classes\\CLSID\\{A9E69610-B80D-11D0-B9B9-00A0C922E750}";
 const wchar_t kServerModule[] = L"metabase_server.dll";
 const CLSID kAdminBaseClass = {0xA9E69610, 0xB80D, 0x11D0, {0xB9, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0xE7, 0x50}};
@@ -151,6 +153,25 @@ class MetabaseTest : public LibraryTest {
          }},
         {"jniGetDefaultEncoding",
          [](MetabaseTest& t) { return String(t.Call(NATIVE_METHOD(t.library, jniGetDefaultEncoding))); }},
+        {"jniInstallIsapiRedirectFilter",
+         [](MetabaseTest& t) {
+           return Flag(t.Call(NATIVE_METHOD(t.library, jniInstallIsapiRedirectFilter), t.Text(u"jakarta"),
+                              t.Text(u"C:\\jk\\isapi_redirect.dll")));
+         }},
+        {"jniInstallVantoraPHPModule",
+         [](MetabaseTest& t) {
+           return Flag(t.Call(NATIVE_METHOD(t.library, jniInstallVantoraPHPModule), t.Text(kPhpModule)));
+         }},
+        {"jniIsVantoraPHPInstalled",
+         [](MetabaseTest& t) {
+           return Flag(t.Call(NATIVE_METHOD(t.library, jniIsVantoraPHPInstalled), t.Text(kPhpModule)));
+         }},
+        {"jniIsPHPEnabled", [](MetabaseTest& t) { return Flag(t.Call(NATIVE_METHOD(t.library, jniIsPHPEnabled))); }},
+        {"jniUpateWebExRestrictionList",
+         [](MetabaseTest& t) {
+           t.Call(NATIVE_METHOD(t.library, jniUpateWebExRestrictionList), t.Text(u"PHP,PHP ISAPI"), t.Text(kPhpModule));
+           return Outcome::kNothing;
+         }},
     };
   }
   static Outcome Flag(jboolean result) { return result == JNI_TRUE ? Outcome::kSucceeded : Outcome::kFailed; }
@@ -165,6 +186,12 @@ TEST_F(MetabaseTest, EveryMethodWorksThroughRealActivation) {
   EXPECT_NE(ImageKey(image, "/LM/W3SVC/1/ROOT/v"), nullptr);
   EXPECT_NE(ImageKey(image, "/LM/W3SVC/1/ROOT/j"), nullptr);
   EXPECT_EQ(image["iis"]["backups"][0]["name"], "b");
+  EXPECT_EQ((*ImageRecord(image, "/LM/W3SVC/Filters", 2040))["value"], "jakarta,PHP");
+  EXPECT_EQ((*ImageRecord(image, "/LM/W3SVC/Filters/PHP", 2041))["value"], "C:\\PHP\\php5isapi.dll");
+  const Json& restrictions = (*ImageRecord(image, "/LM/W3SVC", 2168))["value"];
+  EXPECT_EQ(restrictions.back(), "1,C:\\PHP\\php5isapi.dll,1,PHP,PHP ISAPI");
+  const Json& scriptMaps = (*ImageRecord(image, "/LM/W3SVC/1/ROOT", 6014))["value"];
+  EXPECT_EQ(scriptMaps.back(), ".php,C:\\PHP\\php5isapi.dll,5");
 }
 
 TEST_F(MetabaseTest, VirtualDirectoriesAreSavedWithTheirRecords) {
