@@ -81,6 +81,18 @@ bool WellFormed(const MetadataRecord& record) {
   }
 }
 
+Json RecordFields(uint32_t handle, const char16_t* path, const MetadataRecord* record) {
+  Json fields = {{"handle", handle}, {"path", TextField(path)}};
+  if (record) {
+    fields["id"] = record->identifier;
+    fields["attributes"] = record->attributes;
+    fields["userType"] = record->userType;
+    fields["dataType"] = record->dataType;
+    fields["length"] = record->dataLength;
+  }
+  return fields;
+}
+
 bool ValidBackupName(const std::u16string& name) {
   if (name.size() > kMaxBackupName) return false;
   return name.find_first_of(u"\\/:*?\"<>|") == std::u16string::npos;
@@ -156,52 +168,43 @@ MetabaseEngine::Clock::duration MetabaseEngine::Scaled(uint32_t milliseconds) co
 
 int32_t MetabaseEngine::OpenKey(uint32_t handle, const char16_t* path, uint32_t access, uint32_t timeout,
                                 uint32_t* newHandle) {
-  Json fields = {{"handle", handle}, {"path", TextField(path)}, {"access", access}, {"timeout", timeout}};
   const std::u16string pathText = Argument(path);
-  int32_t result = kOk;
-  uint32_t opened = 0;
-  const auto fault = events_.PlannedFault("OpenKey", &pathText, nullptr);
-  if (fault) {
-    result = static_cast<int32_t>(*fault);
-  } else if (!newHandle) {
-    result = kInvalidArgument;
-  } else {
+  Json fields = {
+      {"handle", handle}, {"path", TextField(path)}, {"access", access}, {"timeout", timeout}, {"outHandle", 0}};
+  if (newHandle) *newHandle = 0;
+  return Journaled("OpenKey", &pathText, nullptr, std::move(fields), [&](Json& out) {
+    if (!newHandle) return kInvalidArgument;
     std::unique_lock<std::mutex> lock(mutex_);
     Path full;
-    if (!Resolve(handle, path, full)) {
-      result = kInvalidHandle;
-    } else if (!root_->Find(full)) {
-      result = kPathNotFound;
-    } else {
-      const uint64_t ticket = ++nextTicket_;
-      waiters_.push_back({ticket, full, access});
-      bool waited = false;
-      Clock::time_point deadline;
-      while (result == kOk) {
-        if (!root_->Find(full)) {
-          result = kPathNotFound;
-        } else if (!Blocked(full, access, ticket)) {
-          break;
-        } else if (!waited) {
-          // Only the conflict counts against the time-out.
-          waited = true;
-          deadline = Clock::now() + Scaled(timeout);
-        } else if (changed_.wait_until(lock, deadline) == std::cv_status::timeout && Blocked(full, access, ticket)) {
-          result = kPathBusy;
-        }
-      }
-      waiters_.remove_if([ticket](const Waiter& waiter) { return waiter.ticket == ticket; });
-      if (result == kOk) {
-        opened = ++nextHandle_;
-        handles_[opened] = {full, access, false};
+    if (!Resolve(handle, path, full)) return kInvalidHandle;
+    if (!root_->Find(full)) return kPathNotFound;
+    const uint64_t ticket = ++nextTicket_;
+    waiters_.push_back({ticket, full, access});
+    int32_t result = kOk;
+    bool waited = false;
+    Clock::time_point deadline;
+    while (result == kOk) {
+      if (!root_->Find(full)) {
+        result = kPathNotFound;
+      } else if (!Blocked(full, access, ticket)) {
+        break;
+      } else if (!waited) {
+        // Only the conflict counts against the time-out.
+        waited = true;
+        deadline = Clock::now() + Scaled(timeout);
+      } else if (changed_.wait_until(lock, deadline) == std::cv_status::timeout && Blocked(full, access, ticket)) {
+        result = kPathBusy;
       }
     }
+    waiters_.remove_if([ticket](const Waiter& waiter) { return waiter.ticket == ticket; });
+    if (result == kOk) {
+      *newHandle = ++nextHandle_;
+      handles_[*newHandle] = {full, access, false};
+      out["outHandle"] = *newHandle;
+    }
     changed_.notify_all();
-  }
-  if (newHandle) *newHandle = opened;
-  fields["outHandle"] = opened;
-  events_.Journal("OpenKey", std::move(fields), result, fault.has_value());
-  return result;
+    return result;
+  });
 }
 
 int32_t MetabaseEngine::CloseKey(uint32_t handle) {
@@ -221,205 +224,129 @@ int32_t MetabaseEngine::CloseKey(uint32_t handle) {
 
 int32_t MetabaseEngine::AddKey(uint32_t handle, const char16_t* path) {
   const std::u16string pathText = Argument(path);
-  int32_t result = kOk;
-  const auto fault = events_.PlannedFault("AddKey", &pathText, nullptr);
-  if (fault) {
-    result = static_cast<int32_t>(*fault);
-  } else {
+  return Journaled("AddKey", &pathText, nullptr, {{"handle", handle}, {"path", TextField(path)}}, [&](Json&) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto found = handles_.find(handle);
     const Path segments = SplitMetabasePath(pathText);
-    MetabaseNode* node = nullptr;
-    if (handle != 0 && (found == handles_.end() || found->second.held)) {
-      result = kInvalidHandle;
-    } else if (handle == 0 || !(found->second.access & kWrite)) {
-      result = kAccessDenied;
-    } else if (!(node = root_->Find(found->second.path))) {
-      result = kPathNotFound;
-    } else if (segments.empty()) {
-      result = kInvalidArgument;
-    } else if (std::any_of(segments.begin(), segments.end(),
-                           [](const std::u16string& name) { return name.size() > kMaxKeyNameLength; })) {
-      result = kInvalidArgument;
-    } else if (node->Find(segments)) {
-      result = kAlreadyExists;
-    } else {
-      for (const auto& name : segments) {
-        MetabaseNode* child = node->Child(name);
-        if (!child) {
-          node->children.push_back(std::make_unique<MetabaseNode>());
-          child = node->children.back().get();
-          child->name = name;
-        }
-        node = child;
-      }
+    if (handle != 0 && (found == handles_.end() || found->second.held)) return kInvalidHandle;
+    if (handle == 0 || !(found->second.access & kWrite)) return kAccessDenied;
+    MetabaseNode* node = root_->Find(found->second.path);
+    if (!node) return kPathNotFound;
+    if (segments.empty() || std::any_of(segments.begin(), segments.end(),
+                                        [](const std::u16string& name) { return name.size() > kMaxKeyNameLength; })) {
+      return kInvalidArgument;
     }
-  }
-  events_.Journal("AddKey", {{"handle", handle}, {"path", TextField(path)}}, result, fault.has_value());
-  return result;
+    if (node->Find(segments)) return kAlreadyExists;
+    for (const auto& name : segments) {
+      MetabaseNode* child = node->Child(name);
+      if (!child) {
+        node->children.push_back(std::make_unique<MetabaseNode>());
+        child = node->children.back().get();
+        child->name = name;
+      }
+      node = child;
+    }
+    return kOk;
+  });
 }
 
 int32_t MetabaseEngine::EnumKeys(uint32_t handle, const char16_t* path, char16_t* name, uint32_t index) {
-  Json fields = {{"handle", handle}, {"path", TextField(path)}, {"index", index}};
   const std::u16string pathText = Argument(path);
-  int32_t result = kOk;
-  const auto fault = events_.PlannedFault("EnumKeys", &pathText, nullptr);
-  if (fault) {
-    result = static_cast<int32_t>(*fault);
-  } else {
+  Json fields = {{"handle", handle}, {"path", TextField(path)}, {"index", index}};
+  return Journaled("EnumKeys", &pathText, nullptr, std::move(fields), [&](Json& out) {
     std::lock_guard<std::mutex> lock(mutex_);
     Path full;
-    const MetabaseNode* node = nullptr;
-    if (!Resolve(handle, path, full)) {
-      result = kInvalidHandle;
-    } else if (!(node = root_->Find(full))) {
-      result = kPathNotFound;
-    } else if (!name) {
-      result = kInvalidArgument;
-    } else if (index >= node->children.size()) {
-      result = kNoMoreItems;
-    } else {
-      const std::u16string& child = node->children[index]->name;
-      std::copy(child.begin(), child.end(), name);
-      name[child.size()] = 0;
-      fields["name"] = ToUtf8(child);
-    }
-  }
-  events_.Journal("EnumKeys", std::move(fields), result, fault.has_value());
-  return result;
+    if (!Resolve(handle, path, full)) return kInvalidHandle;
+    const MetabaseNode* node = root_->Find(full);
+    if (!node) return kPathNotFound;
+    if (!name) return kInvalidArgument;
+    if (index >= node->children.size()) return kNoMoreItems;
+    const std::u16string& child = node->children[index]->name;
+    std::copy(child.begin(), child.end(), name);
+    name[child.size()] = 0;
+    out["name"] = ToUtf8(child);
+    return kOk;
+  });
 }
 
 int32_t MetabaseEngine::GetData(uint32_t handle, const char16_t* path, MetadataRecord* record,
                                 uint32_t* requiredLength) {
-  Json fields = {{"handle", handle}, {"path", TextField(path)}};
-  if (record) {
-    fields["id"] = record->identifier;
-    fields["attributes"] = record->attributes;
-    fields["userType"] = record->userType;
-    fields["dataType"] = record->dataType;
-    fields["length"] = record->dataLength;
-  }
-  fields["requiredLength"] = Json();
   const std::u16string pathText = Argument(path);
-  int32_t result = kOk;
-  const auto fault = events_.PlannedFault("GetData", &pathText, nullptr);
-  if (fault) {
-    result = static_cast<int32_t>(*fault);
-  } else {
+  Json fields = RecordFields(handle, path, record);
+  fields["requiredLength"] = Json();
+  return Journaled("GetData", &pathText, nullptr, std::move(fields), [&](Json& out) {
     std::lock_guard<std::mutex> lock(mutex_);
     Path full;
-    if (!record) {
-      result = kInvalidArgument;
-    } else if (!Resolve(handle, path, full)) {
-      result = kInvalidHandle;
-    } else if (!root_->Find(full)) {
-      result = kPathNotFound;
-    } else {
-      auto matches = [&](const MetabaseRecord* stored) {
-        return stored && (record->userType == 0 || record->userType == stored->userType) &&
-               (record->dataType == 0 || record->dataType == stored->dataType);
-      };
-      const MetabaseRecord* found = root_->Find(full)->Record(record->identifier);
-      bool inherited = false;
-      if (!matches(found)) {
-        found = nullptr;
-        // The nearest ancestor that stored the record as inheritable.
-        for (size_t depth = full.size(); !found && (record->attributes & kInherit) && depth-- > 0;) {
-          const MetabaseRecord* candidate =
-              root_->Find(Path(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(depth)))
-                  ->Record(record->identifier);
-          if (matches(candidate) && (candidate->attributes & kInherit)) {
-            found = candidate;
-            inherited = true;
-          }
+    if (!record) return kInvalidArgument;
+    if (!Resolve(handle, path, full)) return kInvalidHandle;
+    if (!root_->Find(full)) return kPathNotFound;
+    auto matches = [&](const MetabaseRecord* stored) {
+      return stored && (record->userType == 0 || record->userType == stored->userType) &&
+             (record->dataType == 0 || record->dataType == stored->dataType);
+    };
+    const MetabaseRecord* found = root_->Find(full)->Record(record->identifier);
+    bool inherited = false;
+    if (!matches(found)) {
+      found = nullptr;
+      // The nearest ancestor that stored the record as inheritable.
+      for (size_t depth = full.size(); !found && (record->attributes & kInherit) && depth-- > 0;) {
+        const MetabaseRecord* candidate =
+            root_->Find(Path(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(depth)))
+                ->Record(record->identifier);
+        if (matches(candidate) && (candidate->attributes & kInherit)) {
+          found = candidate;
+          inherited = true;
         }
       }
-      if (!found) {
-        result = kDataNotFound;
-      } else if (!found->bytes.empty() && (record->dataLength < found->bytes.size() || !record->data)) {
-        if (requiredLength) *requiredLength = static_cast<uint32_t>(found->bytes.size());
-        fields["requiredLength"] = found->bytes.size();
-        result = kInsufficientBuffer;
-      } else {
-        std::copy(found->bytes.begin(), found->bytes.end(), record->data);
-        record->dataLength = static_cast<uint32_t>(found->bytes.size());
-        record->attributes = found->attributes | (inherited ? kIsInherited : 0);
-        record->userType = found->userType;
-        record->dataType = found->dataType;
-      }
     }
-  }
-  events_.Journal("GetData", std::move(fields), result, fault.has_value());
-  return result;
+    if (!found) return kDataNotFound;
+    if (!found->bytes.empty() && (record->dataLength < found->bytes.size() || !record->data)) {
+      if (requiredLength) *requiredLength = static_cast<uint32_t>(found->bytes.size());
+      out["requiredLength"] = found->bytes.size();
+      return kInsufficientBuffer;
+    }
+    std::copy(found->bytes.begin(), found->bytes.end(), record->data);
+    record->dataLength = static_cast<uint32_t>(found->bytes.size());
+    record->attributes = found->attributes | (inherited ? kIsInherited : 0);
+    record->userType = found->userType;
+    record->dataType = found->dataType;
+    return kOk;
+  });
 }
 
 int32_t MetabaseEngine::SetData(uint32_t handle, const char16_t* path, const MetadataRecord* record) {
-  Json fields = {{"handle", handle}, {"path", TextField(path)}};
-  if (record) {
-    fields["id"] = record->identifier;
-    fields["attributes"] = record->attributes;
-    fields["userType"] = record->userType;
-    fields["dataType"] = record->dataType;
-    fields["length"] = record->dataLength;
-    fields["hex"] = record->data ? Json(ToHex(record->data, record->dataLength)) : Json();
-  }
   const std::u16string pathText = Argument(path);
-  int32_t result = kOk;
-  const auto fault = events_.PlannedFault("SetData", &pathText, nullptr);
-  if (fault) {
-    result = static_cast<int32_t>(*fault);
-  } else {
+  Json fields = RecordFields(handle, path, record);
+  if (record) fields["hex"] = record->data ? Json(ToHex(record->data, record->dataLength)) : Json();
+  return Journaled("SetData", &pathText, nullptr, std::move(fields), [&](Json&) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto found = handles_.find(handle);
     Path full;
-    MetabaseNode* node = nullptr;
-    if (!record) {
-      result = kInvalidArgument;
-    } else if (!Resolve(handle, path, full)) {
-      result = kInvalidHandle;
-    } else if (handle == 0 || !(found->second.access & kWrite)) {
-      result = kAccessDenied;
-    } else if (!(node = root_->Find(full))) {
-      result = kPathNotFound;
-    } else if (!WellFormed(*record)) {
-      result = kInvalidArgument;
-    } else {
-      MetabaseRecord stored;
-      stored.id = record->identifier;
-      stored.attributes = record->attributes;
-      stored.userType = record->userType;
-      stored.dataType = record->dataType;
-      stored.bytes.assign(record->data, record->data + record->dataLength);
-      node->Write(std::move(stored));
-    }
-  }
-  events_.Journal("SetData", std::move(fields), result, fault.has_value());
-  return result;
+    if (!record) return kInvalidArgument;
+    if (!Resolve(handle, path, full)) return kInvalidHandle;
+    if (handle == 0 || !(found->second.access & kWrite)) return kAccessDenied;
+    MetabaseNode* node = root_->Find(full);
+    if (!node) return kPathNotFound;
+    if (!WellFormed(*record)) return kInvalidArgument;
+    MetabaseRecord stored;
+    stored.id = record->identifier;
+    stored.attributes = record->attributes;
+    stored.userType = record->userType;
+    stored.dataType = record->dataType;
+    stored.bytes.assign(record->data, record->data + record->dataLength);
+    node->Write(std::move(stored));
+    return kOk;
+  });
 }
 
 int32_t MetabaseEngine::SaveData() {
-  int32_t result = kOk;
-  const auto fault = events_.PlannedFault("SaveData", nullptr, nullptr);
-  if (fault) {
-    result = static_cast<int32_t>(*fault);
-  } else {
-    Json snapshot;
-    uint64_t sequence = 0;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
+  return Journaled("SaveData", nullptr, nullptr, Json::object(), [&](Json&) {
+    return ChangeAndPersist("metabase", [&](std::unique_lock<std::mutex>& lock) {
       // As IIS does, wait a while for open write handles to close.
       const auto deadline = Clock::now() + Scaled(kSaveWaitMilliseconds);
-      if (!changed_.wait_until(lock, deadline, [this] { return !AnyWriteHandle(); })) {
-        result = kPathBusy;
-      } else {
-        snapshot = root_->ToJson();
-        sequence = ++nextSequence_;
-      }
-    }
-    if (result == kOk) Persist("metabase", std::move(snapshot), sequence);
-  }
-  events_.Journal("SaveData", Json::object(), result, fault.has_value());
-  return result;
+      return changed_.wait_until(lock, deadline, [this] { return !AnyWriteHandle(); }) ? kOk : kPathBusy;
+    });
+  });
 }
 
 std::vector<MetabaseEngine::StoredBackup>::iterator MetabaseEngine::FindBackup(const std::u16string& name,
@@ -442,100 +369,81 @@ Json MetabaseEngine::BackupsJson() const {
 
 int32_t MetabaseEngine::Backup(const char16_t* name, uint32_t version, uint32_t flags) {
   const std::u16string nameText = Argument(name);
-  int32_t result = kOk;
-  const auto fault = events_.PlannedFault("Backup", nullptr, &nameText);
-  if (fault) {
-    result = static_cast<int32_t>(*fault);
-  } else {
-    Json snapshot;
-    uint64_t sequence = 0;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
+  Json fields = {{"name", TextField(name)}, {"version", version}, {"flags", flags}};
+  return Journaled("Backup", nullptr, &nameText, std::move(fields), [&](Json&) {
+    return ChangeAndPersist("backups", [&](std::unique_lock<std::mutex>&) {
       uint32_t chosen = version;
       if (version == kNextVersion || version == kHighestVersion) {
         const auto highest = FindBackup(nameText, kHighestVersion);
         chosen = highest == backups_.end() ? 0 : highest->version + (version == kNextVersion ? 1 : 0);
       }
-      if (!ValidBackupName(nameText) || chosen > kMaxVersion) {
-        result = kInvalidArgument;
+      if (!ValidBackupName(nameText) || chosen > kMaxVersion) return kInvalidArgument;
+      const auto existing = FindBackup(nameText, chosen);
+      if (existing == backups_.end()) {
+        backups_.push_back({nameText, chosen, root_->ToJson()});
+      } else if (flags & kBackupOverwrite) {
+        existing->metabase = root_->ToJson();
       } else {
-        auto existing = FindBackup(nameText, chosen);
-        if (existing != backups_.end() && !(flags & kBackupOverwrite)) {
-          result = kAlreadyExists;
-        } else {
-          Json copy = root_->ToJson();
-          if (existing != backups_.end()) {
-            existing->metabase = std::move(copy);
-          } else {
-            backups_.push_back({nameText, chosen, std::move(copy)});
-          }
-          snapshot = BackupsJson();
-          sequence = ++nextSequence_;
-        }
+        return kAlreadyExists;
       }
-    }
-    if (result == kOk) Persist("backups", std::move(snapshot), sequence);
-  }
-  events_.Journal("Backup", {{"name", TextField(name)}, {"version", version}, {"flags", flags}}, result,
-                  fault.has_value());
-  return result;
+      return kOk;
+    });
+  });
 }
 
 int32_t MetabaseEngine::DeleteBackup(const char16_t* name, uint32_t version) {
   const std::u16string nameText = Argument(name);
-  int32_t result = kOk;
-  const auto fault = events_.PlannedFault("DeleteBackup", nullptr, &nameText);
-  if (fault) {
-    result = static_cast<int32_t>(*fault);
-  } else {
-    Json snapshot;
-    uint64_t sequence = 0;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
+  Json fields = {{"name", TextField(name)}, {"version", version}};
+  return Journaled("DeleteBackup", nullptr, &nameText, std::move(fields), [&](Json&) {
+    return ChangeAndPersist("backups", [&](std::unique_lock<std::mutex>&) {
       const auto found = FindBackup(nameText, version);
-      if (!ValidBackupName(nameText)) {
-        result = kInvalidArgument;
-      } else if (found == backups_.end()) {
-        result = kFileNotFound;
-      } else {
-        backups_.erase(found);
-        snapshot = BackupsJson();
-        sequence = ++nextSequence_;
-      }
-    }
-    if (result == kOk) Persist("backups", std::move(snapshot), sequence);
-  }
-  events_.Journal("DeleteBackup", {{"name", TextField(name)}, {"version", version}}, result, fault.has_value());
-  return result;
+      if (!ValidBackupName(nameText)) return kInvalidArgument;
+      if (found == backups_.end()) return kFileNotFound;
+      backups_.erase(found);
+      return kOk;
+    });
+  });
 }
 
 int32_t MetabaseEngine::Restore(const char16_t* name, uint32_t version, uint32_t flags) {
   const std::u16string nameText = Argument(name);
-  int32_t result = kOk;
-  const auto fault = events_.PlannedFault("Restore", nullptr, &nameText);
-  if (fault) {
-    result = static_cast<int32_t>(*fault);
-  } else {
-    Json snapshot;
-    uint64_t sequence = 0;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
+  Json fields = {{"name", TextField(name)}, {"version", version}, {"flags", flags}};
+  return Journaled("Restore", nullptr, &nameText, std::move(fields), [&](Json&) {
+    return ChangeAndPersist("metabase", [&](std::unique_lock<std::mutex>&) {
       const auto found = FindBackup(nameText, version);
-      if (!ValidBackupName(nameText)) {
-        result = kInvalidArgument;
-      } else if (found == backups_.end()) {
-        result = kFileNotFound;
-      } else {
-        root_ = MetabaseNode::FromJson(found->metabase, "backup");
-        snapshot = root_->ToJson();
-        sequence = ++nextSequence_;
-        changed_.notify_all();
-      }
+      if (!ValidBackupName(nameText)) return kInvalidArgument;
+      if (found == backups_.end()) return kFileNotFound;
+      root_ = MetabaseNode::FromJson(found->metabase, "backup");
+      changed_.notify_all();
+      return kOk;
+    });
+  });
+}
+
+template <typename Body>
+int32_t MetabaseEngine::Journaled(const char* call, const std::u16string* path, const std::u16string* name, Json fields,
+                                  Body&& body) {
+  const auto fault = events_.PlannedFault(call, path, name);
+  const int32_t result = fault ? static_cast<int32_t>(*fault) : body(fields);
+  events_.Journal(call, std::move(fields), result, fault.has_value());
+  return result;
+}
+
+template <typename Change>
+int32_t MetabaseEngine::ChangeAndPersist(const std::string& part, Change&& change) {
+  Json snapshot;
+  uint64_t sequence = 0;
+  int32_t result;
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    result = change(lock);
+    if (result == kOk) {
+      snapshot = part == "metabase" ? root_->ToJson() : BackupsJson();
+      sequence = ++nextSequence_;
     }
-    if (result == kOk) Persist("metabase", std::move(snapshot), sequence);
   }
-  events_.Journal("Restore", {{"name", TextField(name)}, {"version", version}, {"flags", flags}}, result,
-                  fault.has_value());
+  // Outside the lock: the events may take locks of their own.
+  if (result == kOk) Persist(part, std::move(snapshot), sequence);
   return result;
 }
 

@@ -78,6 +78,14 @@ class MetabaseEngine {
   Clock::duration Scaled(uint32_t milliseconds) const;
   std::vector<StoredBackup>::iterator FindBackup(const std::u16string& name, uint32_t version);
   Json BackupsJson() const;
+  // Consults the fault plan, runs the body unless a fault falls on the call,
+  // and journals the call with the fields the body filled in.
+  template <typename Body>
+  int32_t Journaled(const char* call, const std::u16string* path, const std::u16string* name, Json fields, Body&& body);
+  // Runs a change of the "metabase" or "backups" part under the lock and,
+  // when it succeeds, persists that part's new state outside the lock.
+  template <typename Change>
+  int32_t ChangeAndPersist(const std::string& part, Change&& change);
   // Hands a snapshot to the events unless a newer one of that part went first.
   void Persist(const std::string& part, Json value, uint64_t sequence);
 
