@@ -1,0 +1,66 @@
+#pragma once
+
+#include <winsim/metabase_interface.h>
+
+#include "metabase_engine.h"
+
+namespace winsim {
+
+// IMSAdminBaseW over the metabase engine, shared by the simulated host and
+// the Windows test server; each adds IUnknown and its own lifetime. The
+// methods the library calls go to the engine; the others answer E_NOTIMPL.
+// No C++ exception crosses the interface.
+class AdminBaseFace : public IMSAdminBaseW {
+ public:
+  HRESULT WINAPI AddKey(METADATA_HANDLE handle, LPCWSTR path) override;
+  HRESULT WINAPI DeleteKey(METADATA_HANDLE, LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT WINAPI DeleteChildKeys(METADATA_HANDLE, LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT WINAPI EnumKeys(METADATA_HANDLE handle, LPCWSTR path, LPWSTR name, DWORD index) override;
+  HRESULT WINAPI CopyKey(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, WINBOOL, WINBOOL) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI RenameKey(METADATA_HANDLE, LPCWSTR, LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT WINAPI SetData(METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record) override;
+  HRESULT WINAPI GetData(METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record, DWORD* requiredLength) override;
+  HRESULT WINAPI DeleteData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) override { return E_NOTIMPL; }
+  HRESULT WINAPI EnumData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD, DWORD, DWORD*) override { return E_NOTIMPL; }
+  HRESULT WINAPI GetAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, DWORD*, DWORD*, DWORD, unsigned char*,
+                            DWORD*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI DeleteAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) override { return E_NOTIMPL; }
+  HRESULT WINAPI CopyData(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, WINBOOL) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI GetDataPaths(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, WCHAR*, DWORD*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI OpenKey(METADATA_HANDLE handle, LPCWSTR path, DWORD access, DWORD timeout,
+                         PMETADATA_HANDLE newHandle) override;
+  HRESULT WINAPI CloseKey(METADATA_HANDLE handle) override;
+  HRESULT WINAPI ChangePermissions(METADATA_HANDLE, DWORD, DWORD) override { return E_NOTIMPL; }
+  HRESULT WINAPI SaveData() override;
+  HRESULT WINAPI GetHandleInfo(METADATA_HANDLE, PMETADATA_HANDLE_INFO) override { return E_NOTIMPL; }
+  HRESULT WINAPI GetSystemChangeNumber(DWORD*) override { return E_NOTIMPL; }
+  HRESULT WINAPI GetDataSetNumber(METADATA_HANDLE, LPCWSTR, DWORD*) override { return E_NOTIMPL; }
+  HRESULT WINAPI SetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) override { return E_NOTIMPL; }
+  HRESULT WINAPI GetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) override { return E_NOTIMPL; }
+  HRESULT WINAPI KeyExchangePhase1() override { return E_NOTIMPL; }
+  HRESULT WINAPI KeyExchangePhase2() override { return E_NOTIMPL; }
+  HRESULT WINAPI Backup(LPCWSTR name, DWORD version, DWORD flags) override;
+  HRESULT WINAPI Restore(LPCWSTR name, DWORD version, DWORD flags) override;
+  HRESULT WINAPI EnumBackups(LPWSTR, DWORD*, PFILETIME, DWORD) override { return E_NOTIMPL; }
+  HRESULT WINAPI DeleteBackup(LPCWSTR name, DWORD version) override;
+  HRESULT WINAPI UnmarshalInterface(IMSAdminBaseW**) override { return E_NOTIMPL; }
+  HRESULT WINAPI GetServerGuid() override { return E_NOTIMPL; }
+
+ protected:
+  // The engine must outlive the object.
+  explicit AdminBaseFace(MetabaseEngine& engine) : engine_(engine) {}
+  ~AdminBaseFace() = default;
+
+ private:
+  MetabaseEngine& engine_;
+};
+
+}  // namespace winsim
