@@ -1,13 +1,9 @@
 #include "server_admin_base.h"
 
-#include <cwchar>
-#include <new>
-#include <string>
-#include <vector>
-
 #include "server_objects.h"
 
 namespace winsim {
+
 ServerAdminBase::ServerAdminBase(std::shared_ptr<ServerMetabase> metabase)
     : AdminBaseFace(*metabase->Engine()), metabase_(std::move(metabase)) {
   ServerObjects::Add();
