@@ -25,6 +25,7 @@ public final class HostImage {
             "winsim", "caller", "timeoutScale", "iis", "registry", "services", "broadcasts", "faults");
 
     private final Map<Area, Map<String, String>> facts = new EnumMap<>(Area.class);
+    private final Map<String, List<String>> entries = new java.util.HashMap<>();
 
     private HostImage() {
         for (Area area : Area.values()) {
@@ -80,6 +81,11 @@ public final class HostImage {
 
     public Map<String, String> facts(Area area) {
         return Collections.unmodifiableMap(facts.get(area));
+    }
+
+    /** The entries of a list-valued metabase record's fact, each as shown; null for any other fact. */
+    public List<String> entries(String fact) {
+        return entries.get(fact);
     }
 
     /** The value of a fact, or null when the image does not have it. */
@@ -207,10 +213,13 @@ public final class HostImage {
             if (!(record.get("id") instanceof Long id)) {
                 throw new IllegalArgumentException(at + ".id: expected an integer");
             }
-            put(Area.METABASE, "metabase " + path + "  #" + id, data(record, "value")
+            String fact = put(Area.METABASE, "metabase " + path + "  #" + id, data(record, "value")
                     + " (attr " + Describe.value(record.get("attributes"))
                     + ", user " + Describe.value(record.get("userType"))
                     + ", type " + Describe.value(record.get("dataType")) + ")");
+            if (record.get("value") instanceof List<?> list) {
+                entries.put(fact, list.stream().map(Describe::value).toList());
+            }
         }
         List<Object> children = array(key.get("children"), where + ".children");
         for (int i = 0; i < children.size(); i++) {
@@ -267,13 +276,15 @@ public final class HostImage {
     }
 
     /** Puts a fact; a repeated one (two records with one id, say) is kept under a numbered name. */
-    private void put(Area area, String fact, String value) {
+    /** Adds the fact, under a numbered name when the area has it already; returns the name used. */
+    private String put(Area area, String fact, String value) {
         Map<String, String> map = facts.get(area);
         String name = fact;
         for (int n = 2; map.containsKey(name); n++) {
             name = fact + " (" + n + ")";
         }
         map.put(name, value);
+        return name;
     }
 
     @SuppressWarnings("unchecked")

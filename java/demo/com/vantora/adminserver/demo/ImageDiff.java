@@ -40,11 +40,35 @@ public final class ImageDiff {
         return changes;
     }
 
-    /** The changes as lines to print, or the single line "no changes". */
+    /**
+     * The changes as lines to print, or the single line "no changes". A list-valued record that
+     * changed is followed by the entries it gained and lost rather than shown whole twice.
+     */
     public static List<String> lines(HostImage before, HostImage after) {
         List<String> lines = new ArrayList<>();
-        changes(before, after).forEach(change -> lines.add(change.line()));
+        for (Change change : changes(before, after)) {
+            List<String> was = before.entries(change.fact());
+            List<String> is = after.entries(change.fact());
+            if (change.kind() == Kind.CHANGED && was != null && is != null) {
+                lines.add("~ " + change.fact() + "  " + was.size() + " entries -> " + is.size() + " entries");
+                entryChanges(was, is, "    - ", lines);
+                entryChanges(is, was, "    + ", lines);
+            } else {
+                lines.add(change.line());
+            }
+        }
         return lines.isEmpty() ? List.of("no changes") : lines;
+    }
+
+    /** Each entry of {@code from} that {@code other} lacks (counting repeats), behind the marker. */
+    private static void entryChanges(List<String> from, List<String> other, String marker, List<String> out) {
+        Map<String, Integer> left = new HashMap<>();
+        other.forEach(entry -> left.merge(entry, 1, Integer::sum));
+        for (String entry : from) {
+            if (left.merge(entry, -1, Integer::sum) < 0) {
+                out.add(marker + entry);
+            }
+        }
     }
 
     /**

@@ -65,6 +65,19 @@ class ImageDiffTest {
     }
 
     @Test
+    void changedListShowsTheEntriesGainedAndLost() {
+        HostImage after = edited(root -> {
+            List<Object> mimeMap = list(at(root, "iis", "metabase", "children", 0, "children", 0, "records", 1), "value");
+            mimeMap.remove(0);
+            mimeMap.add(".txt,text/plain");
+            mimeMap.add(".php,text/html");
+        });
+        // A second copy of an entry counts as gained.
+        assertEquals(List.of("~ metabase /LM/W3SVC  #6015  2 entries -> 3 entries", "    - \".htm,text/html\"",
+                "    + \".txt,text/plain\"", "    + \".php,text/html\""), ImageDiff.lines(BASE, after));
+    }
+
+    @Test
     void changedServiceStateShowsOldAndNew() {
         HostImage after = edited(root -> at(root, "services", 0).put("state", 1L));
         assertEquals(List.of(new ImageDiff.Change(ImageDiff.Kind.CHANGED, "service W3SVC",
