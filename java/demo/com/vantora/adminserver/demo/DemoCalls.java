@@ -34,13 +34,13 @@ final class DemoCalls {
                 "isapi_redirect.dll");
         show("jniCreateJakartaRegistryEntries(..., \"isapi_redirect.dll\")", "done (no answer)");
         IISConfigure.jniCreatePHPINIRegistryEntries("C:\\PHP");
-        show("jniCreatePHPINIRegistryEntries(\"C:\\\\PHP\")", "done (no answer)");
+        show("jniCreatePHPINIRegistryEntries(\"C:\\PHP\")", "done (no answer)");
         IISConfigure.jniAddPHPPathToEnvironmentVariable("C:\\PHP");
-        show("jniAddPHPPathToEnvironmentVariable(\"C:\\\\PHP\")", "done (no answer)");
+        show("jniAddPHPPathToEnvironmentVariable(\"C:\\PHP\")", "done (no answer)");
     }
 
     private static String text(String answer) {
-        return answer == null ? "null" : Json.quote(answer);
+        return answer == null ? "null" : "\"" + answer + "\"";
     }
 
     private static String yesNo(boolean answer) {
