@@ -38,7 +38,7 @@ TEST_F(WebSiteEntryPointsTest, ArgumentsArriveInOrderAndCodesBecomeBooleans) {
   EXPECT_EQ(Java_com_vantora_adminserver_helper_ws_IISConfigure_jniCreateJakartaVirtualDirectory(
                 fake.Env(), nullptr, fake.String(u"jk"), fake.String(u"C:\\jk")),
             JNI_TRUE);
-  EXPECT_EQ(Java_com_vantora_adminserver_helper_ws_IISConfigure_jniStartDefaultWebsite(fake.Env(), nullptr), JNI_TRUE);
+  EXPECT_EQ((*ImageRecord(Image(), "/LM/W3SVC/1/ROOT/jk", 3001))["value"], "C:\\jk");
   EXPECT_EQ(
       Java_com_vantora_adminserver_helper_ws_IISConfigure_jniBackupMetabase(fake.Env(), nullptr, fake.String(u"b")),
       JNI_TRUE);
@@ -50,10 +50,6 @@ TEST_F(WebSiteEntryPointsTest, ArgumentsArriveInOrderAndCodesBecomeBooleans) {
   EXPECT_EQ(Java_com_vantora_adminserver_helper_ws_IISConfigure_jniCreateVirtualDirectory(
                 fake.Env(), nullptr, fake.String(u"docs"), fake.String(u"D:\\docs")),
             JNI_FALSE);
-  Reset(WithFault(Stock(), {{"call", "Backup"}, {"status", 1}}));
-  EXPECT_EQ(
-      Java_com_vantora_adminserver_helper_ws_IISConfigure_jniBackupMetabase(fake.Env(), nullptr, fake.String(u"b")),
-      JNI_FALSE);
 }
 
 }  // namespace
