@@ -44,23 +44,6 @@ TEST_F(MetabaseKeyTest, AMissingRecordGivesThePlatformStatusAndNoBuffer) {
   EXPECT_EQ(text, TEXT("kept"));
 }
 
-TEST_F(MetabaseKeyTest, ReadStringStopsAtTheFirstNul) {
-  // "a", NUL, "b", NUL
-  Reset(WithRecord(Stock(), "/LM/W3SVC/1/ROOT",
-                   {{"id", 3001},
-                    {"attributes", 1},
-                    {"userType", 2},
-                    {"dataType", 2},
-                    {"hex",
-                     "610000006200"
-                     "0000"}}));
-  MetabaseConnection connection;
-  MetabaseKeyHolder key(connection.OpenKey(TEXT("/LM/W3SVC/1/ROOT")));
-  WideString text;
-  EXPECT_EQ(key.Get()->ReadString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, text), 0);
-  EXPECT_EQ(text, TEXT("a"));
-}
-
 TEST_F(MetabaseKeyTest, WritesGiveTheirLengthsAndSkipEmptyText) {
   MetabaseConnection connection;
   MetabaseKeyHolder key(connection.OpenKey(TEXT("/LM/W3SVC/1/ROOT")));
