@@ -149,19 +149,4 @@ TEST_F(FilterInstallationTest, AFailureAtAnyStepSkipsTheRestAndTheSave) {
   EXPECT_EQ(SweepFaults(Stock(), "SaveData", kPathBusy, install), 1);
 }
 
-TEST_F(FilterInstallationTest, NoConnectionTouchesNothing) {
-  Json sta = Stock();
-  sta["caller"]["comApartment"] = "STA";
-  Json noIis = Stock();
-  noIis["iis"] = nullptr;
-  for (const Json& image : {sta, noIis}) {
-    Reset(image);
-    EXPECT_EQ(InstallIsapiRedirectFilter(TEXT("jakarta"), TEXT("C:\\jk.dll")), kFailure);
-    EXPECT_TRUE(Calls("OpenKey").empty());
-  }
-  MetabaseConnection connection;
-  EXPECT_EQ(CreateFiltersKey(connection, TEXT("/LM/W3SVC"), TEXT("/Filters")), kFailure);
-  EXPECT_EQ(SetRedirectFilterProperties(connection, TEXT("/LM/W3SVC/Filters"), TEXT("x")), kFailure);
-}
-
 }  // namespace

@@ -44,22 +44,6 @@ TEST_F(MetabaseKeyTest, AMissingRecordGivesThePlatformStatusAndNoBuffer) {
   EXPECT_EQ(text, TEXT("kept"));
 }
 
-TEST_F(MetabaseKeyTest, WritesGiveTheirLengthsAndSkipEmptyText) {
-  MetabaseConnection connection;
-  MetabaseKeyHolder key(connection.OpenKey(TEXT("/LM/W3SVC/1/ROOT")));
-  EXPECT_EQ(key.Get()->WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, TEXT("D:\\web")), 0);
-  EXPECT_EQ(key.Get()->WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, TEXT("")), 0);
-  EXPECT_EQ(key.Get()->WriteDword(MD_ACCESS_PERM, METADATA_INHERIT, IIS_MD_UT_FILE, 0x201), 0);
-  const auto writes = Calls("SetData");
-  ASSERT_EQ(writes.size(), 2u);
-  EXPECT_EQ(writes[0]["length"], 2 * 6 + 2);
-  EXPECT_EQ(writes[0]["hex"],
-            "44003a005c00770065006200"
-            "0000");
-  EXPECT_EQ(writes[1]["length"], 4);
-  EXPECT_EQ(writes[1]["hex"], "01020000");
-}
-
 TEST_F(MetabaseKeyTest, AnInvalidKeyWritesNothingAndAnswersAsEachWriteSays) {
   MetabaseConnection connection;
   MetabaseKey key(0, &connection);

@@ -1,23 +1,14 @@
 #include <com_vantora_adminserver_helper_ws_IISConfigure.h>
 #include <gtest/gtest.h>
 
-#include "support/fake_jni_env.h"
-#include "support/host_fixture.h"
+#include "support/entry_point_fixture.h"
 #include "support/registry_image.h"
 
 namespace {
 
 const char kVersion[] = "SOFTWARE\\Apache Software Foundation\\Jakarta Isapi Redirector\\1.0";
 
-class RegistryEntryPointsTest : public HostTest {
- protected:
-  FakeJniEnv fake;
-  void TearDown() override {
-    EXPECT_EQ(fake.otherCalls, 0) << "a JNI function other than the three was called";
-    EXPECT_EQ(fake.outstandingChars, 0) << "characters not released";
-    HostTest::TearDown();
-  }
-};
+using RegistryEntryPointsTest = EntryPointTest;
 
 TEST_F(RegistryEntryPointsTest, RedirectorEntriesTakeTheFourStringsInOrder) {
   Java_com_vantora_adminserver_helper_ws_IISConfigure_jniCreateJakartaRegistryEntries(
