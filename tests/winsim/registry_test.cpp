@@ -123,21 +123,6 @@ TEST_F(RegistryHostTest, ACallerWithoutAdministrativeRightsOnlyReads) {
   EXPECT_EQ(Image(), image);
 }
 
-TEST_F(RegistryHostTest, AShortBufferGetsTheSizeAndNothingElse) {
-  Reset(Php(Json::array({{{"name", "IniFilePath"}, {"type", 1}, {"data", "C:\\PHP"}}})));
-  HKEY key = Open(u"SOFTWARE\\PHP", KEY_QUERY_VALUE);
-  DWORD type = 0, size = 12;
-  char16_t buffer[8] = {};
-  EXPECT_EQ(RegQueryValueExW(key, u"IniFilePath", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
-            ERROR_MORE_DATA);
-  EXPECT_EQ(size, 14u) << "six characters and the NUL";
-  EXPECT_EQ(buffer[0], 0) << "nothing copied into a short buffer";
-  size = 99;
-  EXPECT_EQ(RegQueryValueExW(key, u"Missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(size, 99u);
-  RegCloseKey(key);
-}
-
 TEST_F(RegistryHostTest, WrittenValuesAreDataWhenWellFormedForTheirTypeElseHex) {
   const struct {
     DWORD type;
@@ -186,28 +171,20 @@ TEST_F(RegistryHostTest, ImageValuesThatDoNotFitTheirTypeAreRefused) {
   EXPECT_THROW(Reset(Json::parse(R"({"winsim": 1, "broadcasts": {}})")), std::invalid_argument);
 }
 
-TEST_F(RegistryHostTest, AMissingRegistryIsAnEmptyHiveWrittenOnlyWhenChanged) {
-  Reset(Json::parse(R"({"winsim": 1})"));
-  HKEY key = nullptr;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(Image().contains("registry"));
-  EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr), 0);
-  RegCloseKey(key);
-  EXPECT_FALSE(RegistryKeyAt(Image(), "SOFTWARE").is_null());
-}
-
 TEST_F(RegistryHostTest, EveryChangeReachesTheImageFileAtOnce) {
   namespace fs = std::filesystem;
   const fs::path file = fs::temp_directory_path() / ("winsim-registry-" + std::to_string(::getpid()) + ".json");
-  std::ofstream(file) << Stock().dump();
+  std::ofstream(file) << R"({"winsim": 1})";
   winsim::ResetHostFromFile(file.string());
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(Image().contains("registry")) << "a missing hive is empty, written only when changed";
   auto onDisk = [&] {
     std::ifstream in(file);
     std::stringstream text;
     text << in.rdbuf();
     return Json::parse(text.str());
   };
-  HKEY key = nullptr;
   RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
   EXPECT_FALSE(RegistryKeyAt(onDisk(), "SOFTWARE\\PHP").is_null());
   const char16_t text[] = u"C:";
@@ -271,10 +248,8 @@ TEST_F(RegistryHostTest, PlannedFaultsMatchByNameAndComeBeforeAnyEffect) {
 }
 
 // The recorded broadcast and its journal line are shown by the environment tests.
-TEST_F(RegistryHostTest, ABroadcastToAnotherWindowOrWithAFaultIsNotRecorded) {
+TEST_F(RegistryHostTest, AFaultedBroadcastIsNotRecorded) {
   DWORD_PTR answer = 7;
-  EXPECT_EQ(SendMessageTimeoutW(reinterpret_cast<HWND>(0x1234), WM_SETTINGCHANGE, 0, 0, 0, 10, &answer), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
   Json image = Stock();
   image["faults"] = Json::parse(R"([{"call": "SendMessageTimeoutW", "status": 1460}])");
   Reset(image);
