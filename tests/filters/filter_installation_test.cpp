@@ -22,6 +22,7 @@ Json Value(const Json& image, const std::string& path, int id) {
 
 class FilterInstallationTest : public FaultSweepTest {};
 
+// The field rules are tabled in list_edits_test; here, the record around them.
 TEST_F(FilterInstallationTest, TheLoadOrderGainsTheNameAsAWholeFieldAndKeepsItsForm) {
   const struct {
     const char* what;
@@ -32,12 +33,8 @@ TEST_F(FilterInstallationTest, TheLoadOrderGainsTheNameAsAWholeFieldAndKeepsItsF
       {"empty record", "", "jakarta"},
       {"other names", "sspifilt,Compression", "sspifilt,Compression,jakarta"},
       {"already present", "sspifilt,jakarta", "sspifilt,jakarta"},
-      {"a blank after a comma", "sspifilt, jakarta", "sspifilt, jakarta,jakarta"},
-      {"other letter case", "JAKARTA", "JAKARTA,jakarta"},
-      {"a longer name", "jakarta2", "jakarta2,jakarta"},
       {"commas only", ",,,", ",,,jakarta"},
       {"a doubled comma, present", "a,,jakarta", "a,,jakarta"},
-      {"a doubled comma, absent", "a,,b", "a,,b,jakarta"},
   };
   for (const auto& c : cases) {
     Json image = Stock();
@@ -69,27 +66,15 @@ TEST_F(FilterInstallationTest, WritesTheFilterRecordsInOrderAfterTheLoadOrder) {
     EXPECT_EQ(write["userType"], 1);
   }
   const Json image = Image();
-  const std::string filter = std::string(kFilters) + "/jakarta";
   EXPECT_EQ(Value(image, kFilters, 1002), "IIsFilters");
-  EXPECT_EQ(Value(image, filter, 1002), "IIsFilter");
-  EXPECT_EQ(Value(image, filter, 2041), kImage);
-  EXPECT_EQ((*ImageRecord(image, filter, 2041))["dataType"], 2);
-  EXPECT_EQ(Value(image, filter, 1099), 0);
-  EXPECT_EQ(Value(image, filter, 2044), 0x04084003);
-  EXPECT_EQ((*ImageRecord(image, filter, 2044))["dataType"], 1);
-  EXPECT_EQ(Value(image, filter, 2045), "Jakarta/ISAPI/1.2.2");
-}
-
-TEST_F(FilterInstallationTest, ThePhpKindDiffersOnlyInFlagsAndDescription) {
-  MetabaseConnection connection;
-  ASSERT_EQ(CreateFilterKey(connection, kFiltersKeyPath, TEXT("/PHP")), kSuccess);
-  ASSERT_EQ(SetPhpFilterProperties(connection, TEXT("/LM/W3SVC/Filters/PHP"), TEXT("C:\\php\\php5isapi.dll")),
-            kSuccess);
-  ASSERT_EQ(connection.AdminBase()->SaveData(), S_OK);
-  const Json image = Image();
-  EXPECT_EQ(Value(image, "/LM/W3SVC/Filters/PHP", 2044), 0x6000);
-  EXPECT_EQ(Value(image, "/LM/W3SVC/Filters/PHP", 2045), "ISAPI");
-  EXPECT_EQ(Value(image, "/LM/W3SVC/Filters/PHP", 2041), "C:\\php\\php5isapi.dll");
+  const Json filter = {
+      {1002, 2, "IIsFilter"}, {2041, 2, kImage}, {1099, 1, 0}, {2044, 1, 0x04084003}, {2045, 2, "Jakarta/ISAPI/1.2.2"}};
+  for (const auto& want : filter) {
+    const Json* record = ImageRecord(image, std::string(kFilters) + "/jakarta", want[0]);
+    ASSERT_NE(record, nullptr) << want[0];
+    EXPECT_EQ((*record)["dataType"], want[1]) << want[0];
+    EXPECT_EQ((*record)["value"], want[2]) << want[0];
+  }
 }
 
 TEST_F(FilterInstallationTest, AMissingFiltersKeyIsCreatedWithItsTypeAndTheNameAlone) {
@@ -162,21 +147,6 @@ TEST_F(FilterInstallationTest, AFailureAtAnyStepSkipsTheRestAndTheSave) {
   EXPECT_EQ(SweepFaults(Stock(), "AddKey", kAccessDenied, install), 1);
   EXPECT_EQ(SweepFaults(Stock(), "GetData", kAccessDenied, install), 2);
   EXPECT_EQ(SweepFaults(Stock(), "SaveData", kPathBusy, install), 1);
-}
-
-TEST_F(FilterInstallationTest, NoConnectionTouchesNothing) {
-  Json sta = Stock();
-  sta["caller"]["comApartment"] = "STA";
-  Json noIis = Stock();
-  noIis["iis"] = nullptr;
-  for (const Json& image : {sta, noIis}) {
-    Reset(image);
-    EXPECT_EQ(InstallIsapiRedirectFilter(TEXT("jakarta"), TEXT("C:\\jk.dll")), kFailure);
-    EXPECT_TRUE(Calls("OpenKey").empty());
-  }
-  MetabaseConnection connection;
-  EXPECT_EQ(CreateFiltersKey(connection, TEXT("/LM/W3SVC"), TEXT("/Filters")), kFailure);
-  EXPECT_EQ(SetRedirectFilterProperties(connection, TEXT("/LM/W3SVC/Filters"), TEXT("x")), kFailure);
 }
 
 }  // namespace

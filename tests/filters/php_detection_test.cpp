@@ -80,25 +80,4 @@ TEST_F(PhpDetectionTest, NoSiteOrNoConnectionGivesFalse) {
   EXPECT_FALSE(IsPhpFilterInstalled(TEXT("x")));
 }
 
-TEST_F(PhpDetectionTest, NoDataIsTrueOnlyWhenTheKeyGaveNoList) {
-  Reset(WithRecord(WithRecord(Stock(), kService, ScriptMaps({".asp,a.dll,5"}, 0)), kRoot,
-                   ScriptMaps({".asp,a.dll,5"}, 0)));
-  MetabaseConnection connection;
-  const struct {
-    const char16_t* key;
-    const char16_t* text;
-    bool found, noData;
-  } cases[] = {
-      {u"/LM/W3SVC", u".asp", true, false},
-      {u"/LM/W3SVC", u".php", false, false},
-      {u"/LM/W3SVC/Filters", u".asp", false, true},
-      {u"/LM/W3SVC/missing", u".asp", false, true},
-  };
-  for (const auto& c : cases) {
-    bool noData = !c.noData;
-    EXPECT_EQ(HasScriptMapEntry(connection, c.key, c.text, noData), c.found);
-    EXPECT_EQ(noData, c.noData);
-  }
-}
-
 }  // namespace

@@ -40,68 +40,35 @@ class PhpModuleTest : public FaultSweepTest {
   }
 };
 
-TEST_F(PhpModuleTest, DefaultDocumentsGainIndexPhpUnlessItOccursInThem) {
-  const struct {
-    const char* what;
-    Json stored;
-    const char* written;
-  } cases[] = {
-      {"three names", "a.htm,b.asp,c.htm", "a.htm,b.asp,c.htm,index.php"},
-      {"already there", "a.htm,index.php", "a.htm,index.php"},
-      {"inside a longer name", "index.php3", "index.php3"},
-      {"other letter case", "Index.PHP", "Index.PHP,index.php"},
-      {"no record", Json(), "index.php"},
-  };
-  for (const auto& c : cases) {
+// Which entries stay is tabled in list_edits_test; here, what the record adds.
+TEST_F(PhpModuleTest, DefaultDocumentsAndScriptMapsAreWrittenFromTheStoredRecordOrFromNothing) {
+  for (const bool stored : {true, false}) {
     Json image = WithoutKey(Stock(), "/LM/W3SVC/1");  // nothing inherited from elsewhere
     auto& records = (*ImageKey(image, kService))["records"];
-    for (size_t i = 0; i < records.size(); ++i) {
-      if (records[i]["id"] == 6006) records.erase(i);
+    for (size_t i = records.size(); i-- > 0;) {
+      if (records[i]["id"] == 6006 || records[i]["id"] == 6014) records.erase(i);
     }
-    if (!c.stored.is_null()) image = WithRecord(image, kService, StringRecord(6006, 1, 2, c.stored));
-    Reset(image);
-    EXPECT_EQ(RunStep([](MetabaseConnection& connection) {
-                return AddDefaultDocument(connection, TEXT("/LM/W3SVC"), TEXT("index.php"));
-              }),
-              kSuccess)
-        << c.what;
-    EXPECT_EQ(Value(Image(), kService, 6006), c.written) << c.what;
-    ASSERT_EQ(Calls("SetData").size(), 1u) << "written also when unchanged";
-    EXPECT_EQ(Calls("SetData")[0]["attributes"], 1);
-    EXPECT_EQ(Calls("SetData")[0]["userType"], 2);
-  }
-}
-
-TEST_F(PhpModuleTest, ScriptMapsLoseEveryEntryHoldingPhpAndGainTheNewOneLast) {
-  const struct {
-    const char* what;
-    Json stored;
-    Json written;
-  } cases[] = {
-      {"old module, longer extension, others",
-       {".asp,asp.dll,5", ".php,C:\\old\\php4isapi.dll,5", ".php5,C:\\x.dll,5", ".cer,asp.dll,5"},
-       {".asp,asp.dll,5", ".cer,asp.dll,5", kEntry}},
-      {"capitals stay", {".PHP,C:\\x.dll,5"}, {".PHP,C:\\x.dll,5", kEntry}},
-      {"a path holding .php goes", {".cgi,C:\\.php\\cgi.exe,1", ".shtm,ssinc.dll,1"}, {".shtm,ssinc.dll,1", kEntry}},
-      {"no record", Json(), {kEntry}},
-  };
-  for (const auto& c : cases) {
-    Json image = Stock();
-    if (c.stored.is_null()) {
-      auto& records = (*ImageKey(image, kService))["records"];
-      for (size_t i = 0; i < records.size(); ++i) {
-        if (records[i]["id"] == 6014) records.erase(i);
-      }
-    } else {
-      image = WithRecord(image, kService, ScriptMaps(c.stored));
+    if (stored) {
+      image = WithRecord(image, kService, StringRecord(6006, 1, 2, "a.htm,index.php"));
+      image = WithRecord(image, kService, ScriptMaps({".asp,asp.dll,5", ".php,C:\\old\\php4isapi.dll,5", ".cer,x,5"}));
     }
     Reset(image);
     EXPECT_EQ(RunStep([](MetabaseConnection& connection) {
-                return ReplaceScriptMap(connection, TEXT("/LM/W3SVC"), TEXT(".php"), PhpScriptMapEntry(kModule));
+                const ResultCode documents = AddDefaultDocument(connection, TEXT("/LM/W3SVC"), TEXT("index.php"));
+                return documents
+                           ? documents
+                           : ReplaceScriptMap(connection, TEXT("/LM/W3SVC"), TEXT(".php"), PhpScriptMapEntry(kModule));
               }),
-              kSuccess)
-        << c.what;
-    EXPECT_EQ(*ImageRecord(Image(), kService, 6014), ScriptMaps(c.written)) << c.what;
+              kSuccess);
+    EXPECT_EQ(Value(Image(), kService, 6006), stored ? "a.htm,index.php" : "index.php");
+    EXPECT_EQ(*ImageRecord(Image(), kService, 6014),
+              ScriptMaps(stored ? Json{".asp,asp.dll,5", ".cer,x,5", kEntry} : Json{kEntry}));
+    const auto writes = Calls("SetData");
+    ASSERT_EQ(writes.size(), 2u) << "written also when unchanged";
+    for (const auto& write : writes) {
+      EXPECT_EQ(write["attributes"], 1);
+      EXPECT_EQ(write["userType"], 2);
+    }
   }
 }
 

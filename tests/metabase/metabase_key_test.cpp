@@ -44,39 +44,6 @@ TEST_F(MetabaseKeyTest, AMissingRecordGivesThePlatformStatusAndNoBuffer) {
   EXPECT_EQ(text, TEXT("kept"));
 }
 
-TEST_F(MetabaseKeyTest, ReadStringStopsAtTheFirstNul) {
-  // "a", NUL, "b", NUL
-  Reset(WithRecord(Stock(), "/LM/W3SVC/1/ROOT",
-                   {{"id", 3001},
-                    {"attributes", 1},
-                    {"userType", 2},
-                    {"dataType", 2},
-                    {"hex",
-                     "610000006200"
-                     "0000"}}));
-  MetabaseConnection connection;
-  MetabaseKeyHolder key(connection.OpenKey(TEXT("/LM/W3SVC/1/ROOT")));
-  WideString text;
-  EXPECT_EQ(key.Get()->ReadString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, text), 0);
-  EXPECT_EQ(text, TEXT("a"));
-}
-
-TEST_F(MetabaseKeyTest, WritesGiveTheirLengthsAndSkipEmptyText) {
-  MetabaseConnection connection;
-  MetabaseKeyHolder key(connection.OpenKey(TEXT("/LM/W3SVC/1/ROOT")));
-  EXPECT_EQ(key.Get()->WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, TEXT("D:\\web")), 0);
-  EXPECT_EQ(key.Get()->WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, TEXT("")), 0);
-  EXPECT_EQ(key.Get()->WriteDword(MD_ACCESS_PERM, METADATA_INHERIT, IIS_MD_UT_FILE, 0x201), 0);
-  const auto writes = Calls("SetData");
-  ASSERT_EQ(writes.size(), 2u);
-  EXPECT_EQ(writes[0]["length"], 2 * 6 + 2);
-  EXPECT_EQ(writes[0]["hex"],
-            "44003a005c00770065006200"
-            "0000");
-  EXPECT_EQ(writes[1]["length"], 4);
-  EXPECT_EQ(writes[1]["hex"], "01020000");
-}
-
 TEST_F(MetabaseKeyTest, AnInvalidKeyWritesNothingAndAnswersAsEachWriteSays) {
   MetabaseConnection connection;
   MetabaseKey key(0, &connection);

@@ -1,21 +1,12 @@
 #include <com_vantora_adminserver_helper_ws_IISConfigure.h>
 #include <gtest/gtest.h>
 
-#include "support/fake_jni_env.h"
-#include "support/host_fixture.h"
+#include "support/entry_point_fixture.h"
 #include "support/metabase_image.h"
 
 namespace {
 
-class FilterEntryPointsTest : public HostTest {
- protected:
-  FakeJniEnv fake;
-  void TearDown() override {
-    EXPECT_EQ(fake.otherCalls, 0) << "a JNI function other than the three was called";
-    EXPECT_EQ(fake.outstandingChars, 0);
-    HostTest::TearDown();
-  }
-};
+using FilterEntryPointsTest = EntryPointTest;
 
 TEST_F(FilterEntryPointsTest, PassTheStringsInOrderAndConvertTheResults) {
   JNIEnv* env = fake.Env();

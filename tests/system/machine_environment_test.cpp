@@ -126,16 +126,4 @@ TEST_F(MachineEnvironmentTest, AnEmptyDirectoryWritesAndSendsNothing) {
   }
 }
 
-TEST_F(MachineEnvironmentTest, WithoutAdministrativeRightsNothingIsWrittenOrSent) {
-  Json image = WithPath("A");
-  image["caller"]["administrator"] = false;
-  for (auto operation : {AddPathToEnvironment, RemovePathFromEnvironment}) {
-    Reset(image);
-    operation(u"X");
-    EXPECT_EQ(Image(), image);
-    EXPECT_EQ(CallNames(), std::vector<std::string>{"RegOpenKeyExW"});
-    EXPECT_EQ(Calls("RegOpenKeyExW")[0]["result"], 5);
-  }
-}
-
 }  // namespace

@@ -61,14 +61,4 @@ TEST_F(PhpIniRegistryEntriesTest, AFailedCreationSkipsTheWrite) {
   EXPECT_EQ(CallNames(), (std::vector<std::string>{"RegOpenKeyExW", "RegCreateKeyExW", "RegCloseKey"}));
 }
 
-TEST_F(PhpIniRegistryEntriesTest, WithoutAdministrativeRightsNothingIsWritten) {
-  Json image = WithRegistryKey(Stock(), "SOFTWARE\\PHP");
-  image["caller"]["administrator"] = false;
-  Reset(image);
-  CreatePhpIniRegistryEntries(u"C:\\PHP");
-  RemovePhpIniRegistryEntries();
-  EXPECT_EQ(Image(), image);
-  EXPECT_EQ(CallNames(), (std::vector<std::string>{"RegOpenKeyExW", "RegOpenKeyExW"}));
-}
-
 }  // namespace

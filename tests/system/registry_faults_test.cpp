@@ -1,5 +1,5 @@
 // Every registry operation against a planned fault on each of its calls in
-// turn: whichever call fails, the operation returns and no key stays open.
+// turn, and run by a caller without administrative rights.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -13,41 +13,61 @@
 
 namespace {
 
-class RegistryFaultsTest : public HostTest {};
+struct Operation {
+  const char* name;
+  bool needsEntries;  // runs on an image that has what it removes
+  std::function<void()> run;
+};
+const Operation kOperations[] = {
+    {"create redirector entries", false, [] { CreateJakartaRegistryEntries(u"l", u"w", u"m", u"e"); }},
+    {"remove redirector entries", true, [] { RemoveJakartaRegistryEntries(); }},
+    {"create PHP entry", false, [] { CreatePhpIniRegistryEntries(u"C:\\PHP"); }},
+    {"remove PHP entry", true, [] { RemovePhpIniRegistryEntries(); }},
+    {"add to Path", false, [] { AddPathToEnvironment(u"C:\\PHP"); }},
+    {"remove from Path", false, [] { RemovePathFromEnvironment(u"System32"); }},
+};
+
+class RegistryFaultsTest : public HostTest {
+ protected:
+  static Json ImageFor(const Operation& operation) {
+    if (!operation.needsEntries) return Stock();
+    return WithRegistryKey(
+        WithRegistryKey(Stock(), "SOFTWARE\\Apache Software Foundation\\Jakarta Isapi Redirector\\1.0"),
+        "SOFTWARE\\PHP");
+  }
+};
 
 TEST_F(RegistryFaultsTest, AFaultOnAnyCallLeavesNoKeyOpen) {
-  const Json configured = WithRegistryKey(
-      WithRegistryKey(Stock(), "SOFTWARE\\Apache Software Foundation\\Jakarta Isapi Redirector\\1.0"), "SOFTWARE\\PHP");
-  const struct {
-    const char* operation;
-    Json image;
-    std::function<void()> run;
-  } cases[] = {
-      {"create redirector entries", Stock(), [] { CreateJakartaRegistryEntries(u"l", u"w", u"m", u"e"); }},
-      {"remove redirector entries", configured, [] { RemoveJakartaRegistryEntries(); }},
-      {"create PHP entry", Stock(), [] { CreatePhpIniRegistryEntries(u"C:\\PHP"); }},
-      {"remove PHP entry", configured, [] { RemovePhpIniRegistryEntries(); }},
-      {"add to Path", Stock(), [] { AddPathToEnvironment(u"C:\\PHP"); }},
-      {"remove from Path", Stock(), [] { RemovePathFromEnvironment(u"System32"); }},
-  };
-  for (const auto& c : cases) {
-    Reset(c.image);
-    c.run();
+  for (const auto& operation : kOperations) {
+    Reset(ImageFor(operation));
+    operation.run();
     const auto calls = CallNames();
-    ASSERT_GE(calls.size(), 3u) << c.operation;
+    ASSERT_GE(calls.size(), 3u) << operation.name;
     std::map<std::string, int> seen;
     for (const auto& call : calls) {
       const int occurrence = ++seen[call];
-      const std::string where = std::string(c.operation) + ", " + call + " #" + std::to_string(occurrence);
-      Json image = c.image;
+      const std::string where = std::string(operation.name) + ", " + call + " #" + std::to_string(occurrence);
+      Json image = ImageFor(operation);
       image["faults"] = Json::array({{{"call", call}, {"occurrence", occurrence}, {"status", 1450}}});
       Reset(image);
-      c.run();
+      operation.run();
       EXPECT_EQ(winsim::CountOpenResources().registryKeys, 0) << where;
       int faults = 0;
       for (const auto& line : Journal()) faults += line.value("fault", false) ? 1 : 0;
       EXPECT_EQ(faults, 1) << where;
     }
+  }
+}
+
+TEST_F(RegistryFaultsTest, WithoutAdministrativeRightsNothingIsWrittenOrSent) {
+  for (const auto& operation : kOperations) {
+    Json image = ImageFor(operation);
+    image["caller"]["administrator"] = false;
+    Reset(image);
+    operation.run();
+    EXPECT_EQ(Image(), image) << operation.name;
+    for (const auto& call : CallNames()) EXPECT_EQ(call, "RegOpenKeyExW") << operation.name;
+    for (const auto& open : Calls("RegOpenKeyExW")) EXPECT_EQ(open["result"], 5) << operation.name;
   }
 }
 

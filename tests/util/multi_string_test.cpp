@@ -24,19 +24,25 @@ std::vector<BYTE> LittleEndian(const WideString& units) {
   return bytes;
 }
 
+const WideString kNoBuffer = TEXT("(null)");
+constexpr DWORD kWhole = 0xFFFFFFFF;
+
 // Holds a buffer the way a caller does and releases whatever it ends up with.
 struct Buffer {
   BYTE* data = nullptr;
   DWORD length = 0;
 
-  Buffer() = default;
-  explicit Buffer(const WideString& units) {
+  // The units as bytes; length says how many of them the caller passes.
+  explicit Buffer(const WideString& units, DWORD passed = kWhole) {
+    if (units == kNoBuffer) {
+      length = passed == kWhole ? 0 : passed;
+      return;
+    }
     const std::vector<BYTE> bytes = LittleEndian(units);
     data = new BYTE[bytes.size()];
     std::copy(bytes.begin(), bytes.end(), data);
-    length = static_cast<DWORD>(bytes.size());
+    length = passed == kWhole ? static_cast<DWORD>(bytes.size()) : passed;
   }
-  Buffer(Buffer&& other) noexcept : data(other.data), length(other.length) { other.data = nullptr; }
   Buffer(const Buffer&) = delete;
   Buffer& operator=(const Buffer&) = delete;
   ~Buffer() { delete[] data; }
@@ -44,62 +50,43 @@ struct Buffer {
   std::vector<BYTE> Bytes() const { return std::vector<BYTE>(data, data + length); }
 };
 
-const WideString kNoBuffer = TEXT("(null)");
-
-Buffer MakeBuffer(const WideString& units) { return units == kNoBuffer ? Buffer() : Buffer(units); }
-
 TEST(AppendToMultiString, AddsEntryLastFollowedByTwoNuls) {
   struct Case {
+    const char* what;
     WideString list;
+    DWORD length;
     WideString entry;
-    WideString expected;
+    WideString expected;  // kNoBuffer: pointer and length as they were
   };
   const Case cases[] = {
-      {kNoBuffer, TEXT("ab"), Units(TEXT("ab\0\0"))},
-      {Units(TEXT("\0")), TEXT("x"), Units(TEXT("x\0\0"))},
-      {Units(TEXT("a\0bc\0\0")), TEXT("d e"), Units(TEXT("a\0bc\0d e\0\0"))},
-      {Units(TEXT("a\0\0")), TEXT("a"), Units(TEXT("a\0a\0\0"))},
+      {"no buffer", kNoBuffer, kWhole, TEXT("ab"), Units(TEXT("ab\0\0"))},
+      {"empty list", Units(TEXT("\0")), kWhole, TEXT("x"), Units(TEXT("x\0\0"))},
+      {"two entries", Units(TEXT("a\0bc\0\0")), kWhole, TEXT("d e"), Units(TEXT("a\0bc\0d e\0\0"))},
+      {"a duplicate", Units(TEXT("a\0\0")), kWhole, TEXT("a"), Units(TEXT("a\0a\0\0"))},
+      {"bytes beyond the length", Units(TEXT("a\0\0zz\0\0")), 6, TEXT("b"), Units(TEXT("a\0b\0\0"))},
+      // The old allocation is released, not leaked; a leak checker sees that.
+      {"a buffer of length zero", Units(TEXT("q\0\0")), 0, TEXT("x"), Units(TEXT("x\0\0"))},
+      {"empty entry, no buffer", kNoBuffer, kWhole, WideString(), kNoBuffer},
+      {"empty entry", Units(TEXT("a\0\0")), kWhole, WideString(), kNoBuffer},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "list of " << c.list.size() << " units, entry of " << c.entry.size());
-    Buffer buffer = MakeBuffer(c.list);
-    const BYTE* old = buffer.data;
-    AppendToMultiString(c.entry, buffer.data, buffer.length);
-    EXPECT_NE(old, buffer.data);
-    EXPECT_EQ(LittleEndian(c.expected), buffer.Bytes());
-  }
-}
-
-TEST(AppendToMultiString, EmptyEntryLeavesPointerAndLengthAsTheyWere) {
-  for (const WideString& list : {kNoBuffer, Units(TEXT("a\0\0"))}) {
-    Buffer buffer = MakeBuffer(list);
+    Buffer buffer(c.list, c.length);
     const BYTE* old = buffer.data;
     const DWORD oldLength = buffer.length;
-    AppendToMultiString(WideString(), buffer.data, buffer.length);
-    EXPECT_EQ(old, buffer.data);
-    EXPECT_EQ(oldLength, buffer.length);
+    AppendToMultiString(c.entry, buffer.data, buffer.length);
+    if (c.expected == kNoBuffer) {
+      EXPECT_EQ(old, buffer.data) << c.what;
+      EXPECT_EQ(oldLength, buffer.length) << c.what;
+    } else {
+      EXPECT_NE(old, buffer.data) << c.what;
+      EXPECT_EQ(LittleEndian(c.expected), buffer.Bytes()) << c.what;
+    }
   }
-}
-
-TEST(AppendToMultiString, IgnoresBytesBeyondLength) {
-  Buffer buffer(Units(TEXT("a\0\0zz\0\0")));
-  buffer.length = 6;
-  AppendToMultiString(TEXT("b"), buffer.data, buffer.length);
-  EXPECT_EQ(LittleEndian(Units(TEXT("a\0b\0\0"))), buffer.Bytes());
-}
-
-// The old allocation must be released, not leaked; a leak checker sees that.
-TEST(AppendToMultiString, ReplacesBufferThatComesWithLengthZero) {
-  Buffer buffer(Units(TEXT("q\0\0")));
-  buffer.length = 0;
-  AppendToMultiString(TEXT("x"), buffer.data, buffer.length);
-  EXPECT_EQ(LittleEndian(Units(TEXT("x\0\0"))), buffer.Bytes());
 }
 
 TEST(AppendToMultiString, ThrowsBeforeTouchingBufferWhenLengthWouldOverflow) {
-  Buffer buffer(Units(TEXT("a\0\0")));
+  Buffer buffer(Units(TEXT("a\0\0")), 0xFFFFFFFC);
   const BYTE* old = buffer.data;
-  buffer.length = 0xFFFFFFFC;
   EXPECT_THROW(AppendToMultiString(TEXT("b"), buffer.data, buffer.length), std::bad_alloc);
   EXPECT_EQ(old, buffer.data);
   EXPECT_EQ(0xFFFFFFFCu, buffer.length);
@@ -125,12 +112,11 @@ TEST(RemoveFromMultiString, DropsEveryEntryContainingTextAndCutsAtClosingNul) {
       {"empty list", Units(TEXT("\0")), TEXT("a"), Units(TEXT("\0"))},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
     Buffer buffer(c.list);
     const BYTE* old = buffer.data;
     RemoveFromMultiString(c.text, buffer.data, buffer.length);
-    EXPECT_NE(old, buffer.data);
-    EXPECT_EQ(LittleEndian(c.expected), buffer.Bytes());
+    EXPECT_NE(old, buffer.data) << c.name;
+    EXPECT_EQ(LittleEndian(c.expected), buffer.Bytes()) << c.name;
   }
 }
 
@@ -142,28 +128,27 @@ TEST(RemoveFromMultiString, KeepsOldSizeZeroFilledBehindNewLength) {
   EXPECT_EQ(LittleEndian(Units(TEXT("a\0\0\0\0\0\0"))), whole);
 }
 
-TEST(RemoveFromMultiString, LeavesMissingOrTooShortBufferAlone) {
+TEST(RemoveFromMultiString, LeavesMissingTooShortOrMalformedBuffersNoLonger) {
   struct Case {
     WideString list;
     DWORD length;
+    bool untouched;
   };
-  const Case cases[] = {{kNoBuffer, 8}, {Units(TEXT("\0")), 0}, {Units(TEXT("\0")), 1}};
+  const Case cases[] = {{kNoBuffer, 8, true},
+                        {Units(TEXT("\0")), 0, true},
+                        {Units(TEXT("\0")), 1, true},
+                        {Units(TEXT("a\0")), kWhole, false},
+                        {Units(TEXT("ab")), kWhole, false}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.length);
-    Buffer buffer = MakeBuffer(c.list);
-    buffer.length = c.length;
+    Buffer buffer(c.list, c.length);
     const BYTE* old = buffer.data;
-    RemoveFromMultiString(TEXT("a"), buffer.data, buffer.length);
-    EXPECT_EQ(old, buffer.data);
-    EXPECT_EQ(c.length, buffer.length);
-  }
-}
-
-TEST(RemoveFromMultiString, NeverReportsMoreThanTheOldLengthForMalformedList) {
-  for (const WideString& list : {Units(TEXT("a\0")), Units(TEXT("ab"))}) {
-    Buffer buffer(list);
+    const DWORD oldLength = buffer.length;
     RemoveFromMultiString(TEXT("z"), buffer.data, buffer.length);
-    EXPECT_LE(buffer.length, 4u);
+    EXPECT_LE(buffer.length, oldLength);
+    if (c.untouched) {
+      EXPECT_EQ(old, buffer.data);
+      EXPECT_EQ(oldLength, buffer.length);
+    }
   }
 }
 
@@ -171,30 +156,24 @@ TEST(MultiStringToList, AppendsEntriesUpToFirstEmptyOne) {
   struct Case {
     const char* name;
     WideString units;
-    StringList expected;
+    StringList expected;  // after the entry "held" the list already had
   };
   const Case cases[] = {
-      {"one-letter entry", Units(TEXT("a\0\0")), {TEXT("a")}},
-      {"entry without closing NUL", Units(TEXT("a\0")), {}},
-      {"empty list", Units(TEXT("\0")), {}},
-      {"null buffer", kNoBuffer, {}},
-      {"entries keep spaces and order", Units(TEXT("ab\0 c d \0ab\0\0")), {TEXT("ab"), TEXT(" c d "), TEXT("ab")}},
-      {"data behind closing NUL", Units(TEXT("a\0\0b\0\0")), {TEXT("a")}},
+      {"one-letter entry", Units(TEXT("a\0\0")), {TEXT("held"), TEXT("a")}},
+      {"entry without closing NUL", Units(TEXT("a\0")), {TEXT("held")}},
+      {"empty list", Units(TEXT("\0")), {TEXT("held")}},
+      {"null buffer", kNoBuffer, {TEXT("held")}},
+      {"entries keep spaces and order",
+       Units(TEXT("ab\0 c d \0ab\0\0")),
+       {TEXT("held"), TEXT("ab"), TEXT(" c d "), TEXT("ab")}},
+      {"data behind closing NUL", Units(TEXT("a\0\0b\0\0")), {TEXT("held"), TEXT("a")}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Buffer buffer = MakeBuffer(c.units);
-    StringList list;
+    const Buffer buffer(c.units);
+    StringList list = {TEXT("held")};
     MultiStringToList(list, reinterpret_cast<const WCHAR*>(buffer.data), buffer.length);
-    EXPECT_EQ(c.expected, list);
+    EXPECT_EQ(c.expected, list) << c.name;
   }
-}
-
-TEST(MultiStringToList, KeepsWhatTheListAlreadyHeld) {
-  const Buffer buffer(Units(TEXT("b\0\0")));
-  StringList list = {TEXT("a")};
-  MultiStringToList(list, reinterpret_cast<const WCHAR*>(buffer.data), buffer.length);
-  EXPECT_EQ((StringList{TEXT("a"), TEXT("b")}), list);
 }
 
 }  // namespace

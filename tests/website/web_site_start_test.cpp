@@ -27,14 +27,6 @@ TEST_F(WebSiteStartTest, SavesFirstThenWritesTheStartCommandAndSavesNothingAfter
   EXPECT_EQ(ImageRecord(Image(), "/LM/W3SVC/1", 1012), nullptr) << "the command is not saved";
 }
 
-TEST_F(WebSiteStartTest, GoesToTheSiteFoundUnderAnotherName) {
-  Json image = WithoutKey(Stock(), "/LM/W3SVC/1");
-  Reset(WithKey(image, "/LM/W3SVC", Key("5", Json::array({StringRecord(1002, 0, 1, "IIsWebServer")}))));
-  EXPECT_EQ(StartDefaultWebSite(), kSuccess);
-  EXPECT_EQ(Calls("SetData")[0]["path"], "/");
-  EXPECT_EQ(Calls("OpenKey").back()["path"], "/LM/W3SVC/5");
-}
-
 TEST_F(WebSiteStartTest, FailuresGiveOneOrTheWriteStatus) {
   const int32_t denied = static_cast<int32_t>(0x80070005);
   Json sta = Stock();

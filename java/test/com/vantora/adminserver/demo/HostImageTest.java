@@ -1,16 +1,9 @@
 package com.vantora.adminserver.demo;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
-import static org.junit.jupiter.api.Assertions.assertNull;
-import static org.junit.jupiter.api.Assertions.assertThrows;
-import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import java.util.List;
-import java.util.Map;
 import org.junit.jupiter.api.Test;
-import org.junit.jupiter.params.ParameterizedTest;
-import org.junit.jupiter.params.provider.CsvSource;
-import org.junit.jupiter.params.provider.ValueSource;
 
 class HostImageTest {
     static final String SAMPLE = """
@@ -83,72 +76,5 @@ class HostImageTest {
             HostImage.parse(SAMPLE).toString());
         assertEquals(List.of("service W3SVC", "service IISADMIN"),
                 List.copyOf(HostImage.parse(SAMPLE).facts(HostImage.Area.SERVICES).keySet()));
-    }
-
-    @ParameterizedTest
-    @ValueSource(strings = {"{}", "{\"iis\": null, \"registry\": null, \"services\": null}"})
-    void absentPartsTakeTheirDefaults(String text) {
-        HostImage image = HostImage.parse(text);
-        assertEquals(Map.of("caller administrator", "true", "caller comApartment", "\"none\"",
-                "timeoutScale", "1", "iis", "not installed"), image.facts());
-        assertNull(image.get("metabase /LM  (key)"));
-    }
-
-    @ParameterizedTest
-    @CsvSource(delimiter = '|', quoteCharacter = '`', value = {
-        "{\"name\": \"\", \"type\": 2, \"data\": \"%Root%\"}                | (default)  | REG_EXPAND_SZ \"%Root%\"",
-        "{\"name\": \"N\", \"type\": 4, \"data\": 4294967295}               | N          | REG_DWORD 4294967295",
-        "{\"name\": \"N\", \"type\": 7, \"data\": [\"a\", \"\"]}            | N          | REG_MULTI_SZ [\"a\", \"\"]",
-        "{\"name\": \"N\", \"type\": 3, \"hex\": \"00ff\"}                  | N          | REG_BINARY hex 00ff",
-        "{\"name\": \"N\", \"type\": 1, \"hex\": \"4100\"}                  | N          | REG_SZ hex 4100",
-        "{\"name\": \"N\", \"type\": 99, \"data\": 1}                       | N          | type 99 1",
-    })
-    void showsRegistryValuesByTypeName(String value, String name, String shown) {
-        HostImage image = HostImage.parse("{\"registry\": {\"HKEY_LOCAL_MACHINE\": {\"name\": \"\", \"values\": [],"
-                + " \"children\": [{\"name\": \"K\", \"values\": [" + value + "], \"children\": []}]}}}");
-        assertEquals(shown, image.get("registry HKLM\\K  " + name));
-    }
-
-    @ParameterizedTest
-    @CsvSource({"1, stopped (1)", "2, start pending (2)", "3, stop pending (3)", "5, continue pending (5)",
-        "6, pause pending (6)", "7, paused (7)", "9, state 9"})
-    void namesServiceStates(int state, String shown) {
-        HostImage image = HostImage.parse("{\"services\": [{\"name\": \"S\", \"state\": " + state + ", \"startType\": 3}]}");
-        assertEquals(shown + ", start type 3", image.get("service S"));
-    }
-
-    @Test
-    void readsNumbersBuiltByHandLikeParsedOnes() {
-        HostImage image = HostImage.of(Map.of("services", List.of(Map.of("name", "S", "state", 4, "startType", 2))));
-        assertEquals("running (4), start type 2", image.get("service S"));
-    }
-
-    @Test
-    void keepsRepeatedFactsAndUnknownMembersVisible() {
-        HostImage image = HostImage.parse("""
-            {"iis": {"metabase": {"name": "", "records": [
-              {"id": 1, "attributes": 0, "userType": 1, "dataType": 1, "value": 1},
-              {"id": 1, "attributes": 0, "userType": 1, "dataType": 1, "value": 2}], "children": []}},
-             "broadcasts": [{"window": 7, "message": 26, "wParam": 1, "lParam": null, "flags": 2, "timeout": 5000}],
-             "extra": {"a": [1]}}""");
-        assertEquals("1 (attr 0, user 1, type 1)", image.get("metabase /  #1"));
-        assertEquals("2 (attr 0, user 1, type 1)", image.get("metabase /  #1 (2)"));
-        assertEquals("message 26 window 7 wParam 1 lParam null flags 2 timeout 5000", image.get("broadcast 1"));
-        assertEquals("{\"a\":[1]}", image.get("other extra"));
-    }
-
-    @ParameterizedTest
-    @CsvSource(delimiter = '|', quoteCharacter = '`', value = {
-        "[]                                                              | image: expected an object",
-        "{\"services\": [{\"state\": 4}]}                                 | services[0].name: expected text",
-        "{\"iis\": {\"metabase\": {\"children\": [{\"name\": \"LM\", \"records\": {}}]}}} | iis.metabase.children[0].records: expected an array",
-        "{\"iis\": {\"metabase\": {\"records\": [{\"id\": \"x\"}]}}}      | iis.metabase.records[0].id: expected an integer",
-        "{\"registry\": {\"HKEY_LOCAL_MACHINE\": 1}}                      | registry.HKEY_LOCAL_MACHINE: expected an object",
-        "{\"iis\": true}                                                 | iis: expected an object",
-        "{\"iis\": {} ,}                                                 | bad JSON at position 12",
-    })
-    void saysWhereAnImageIsMalformed(String text, String message) {
-        var e = assertThrows(IllegalArgumentException.class, () -> HostImage.parse(text));
-        assertTrue(e.getMessage().startsWith(message), e.getMessage());
     }
 }
