@@ -1,21 +1,36 @@
 #!/usr/bin/env bash
 # Starts or stops the throwaway Wine prefix the Windows tests run in.
-set -euo pipefail
+set -uo pipefail
 action=$1
 export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
+log="$WINEPREFIX.log"
+
+boot() {
+  /usr/lib/wine/wineserver -k 2>/dev/null
+  rm -rf "$WINEPREFIX"
+  /usr/lib/wine/wine64 wineboot -u </dev/null >>"$log" 2>&1 || return 1
+  /usr/lib/wine/wineserver -w || return 1
+  # One server kept between test executables; without it each waits ~3 s.
+  # It must not hold the test runner's output open, or the runner waits forever.
+  /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 || return 1
+  /usr/lib/wine/wine64 wineboot </dev/null >>"$log" 2>&1
+}
+
 case "$action" in
   start)
-    /usr/lib/wine/wineserver -k 2>/dev/null || true
-    rm -rf "$WINEPREFIX"
-    /usr/lib/wine/wine64 wineboot -u </dev/null >/dev/null 2>&1
-    /usr/lib/wine/wineserver -w
-    # One server kept between test executables; without it each waits ~3 s.
-    # It must not hold the test runner's output open, or the runner waits forever.
-    /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
-    /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+    : >"$log"
+    # A fresh prefix has been seen to fail its first boot at once; a second try settles it.
+    boot && exit 0
+    echo "first boot of $WINEPREFIX failed; trying again"
+    cat "$log"
+    sleep 2
+    boot && exit 0
+    cat "$log"
+    exit 1
     ;;
   stop)
-    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    /usr/lib/wine/wineserver -k 2>/dev/null
+    exit 0
     ;;
 esac
