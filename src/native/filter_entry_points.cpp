@@ -9,41 +9,24 @@
 
 JNIEXPORT jboolean JNICALL Java_com_vantora_adminserver_helper_ws_IISConfigure_jniInstallIsapiRedirectFilter(
     JNIEnv* env, jclass, jstring name, jstring imagePath) {
-  jboolean installed = JNI_FALSE;
-  WithJavaText(
-      env,
-      [&](const WideString& filter, const WideString& image) {
-        installed = CodeToJava(InstallIsapiRedirectFilter(filter, image));
-      },
-      name, imagePath);
-  return installed;
+  return CallForCode(env, InstallIsapiRedirectFilter, name, imagePath);
 }
 
 JNIEXPORT jboolean JNICALL Java_com_vantora_adminserver_helper_ws_IISConfigure_jniInstallVantoraPHPModule(
     JNIEnv* env, jclass, jstring modulePath) {
-  jboolean installed = JNI_FALSE;
-  WithJavaText(
-      env, [&](const WideString& path) { installed = CodeToJava(InstallPhpModule(path)); }, modulePath);
-  return installed;
+  return CallForCode(env, InstallPhpModule, modulePath);
 }
 
 JNIEXPORT jboolean JNICALL
 Java_com_vantora_adminserver_helper_ws_IISConfigure_jniIsVantoraPHPInstalled(JNIEnv* env, jclass, jstring modulePath) {
-  jboolean installed = JNI_FALSE;
-  WithJavaText(
-      env, [&](const WideString& path) { installed = FlagToJava(IsPhpFilterInstalled(path)); }, modulePath);
-  return installed;
+  return CallForFlag(env, IsPhpFilterInstalled, modulePath);
 }
 
 JNIEXPORT jboolean JNICALL Java_com_vantora_adminserver_helper_ws_IISConfigure_jniIsPHPEnabled(JNIEnv* env, jclass) {
-  jboolean enabled = JNI_FALSE;
-  WithJavaText(env, [&] { enabled = FlagToJava(IsPhpEnabled()); });
-  return enabled;
+  return CallForFlag(env, IsPhpEnabled);
 }
 
 JNIEXPORT void JNICALL Java_com_vantora_adminserver_helper_ws_IISConfigure_jniUpateWebExRestrictionList(
     JNIEnv* env, jclass, jstring description, jstring extensionPath) {
-  WithJavaText(
-      env, [](const WideString& text, const WideString& path) { UpdateWebExtensionRestrictionList(text, path); },
-      description, extensionPath);
+  WithJavaText(env, UpdateWebExtensionRestrictionList, description, extensionPath);
 }

@@ -72,3 +72,36 @@ inline jboolean FlagToJava(bool flag) { return flag ? JNI_TRUE : JNI_FALSE; }
 
 // NewString of the text when the code is success, else null without a JNI call.
 jstring TextToJava(JNIEnv* env, ResultCode code, const WideString& text);
+
+// The three ways an entry point hands an operation's result to Java; each
+// gives the failure value (false, null) when WithJavaText refused the call.
+
+// True exactly when the operation's result code is 0.
+template <typename Operation, typename... JavaStrings>
+jboolean CallForCode(JNIEnv* env, Operation&& operation, JavaStrings... strings) {
+  jboolean result = JNI_FALSE;
+  WithJavaText(
+      env, [&](const auto&... text) { result = CodeToJava(operation(text...)); }, strings...);
+  return result;
+}
+
+// The operation's own answer.
+template <typename Operation, typename... JavaStrings>
+jboolean CallForFlag(JNIEnv* env, Operation&& operation, JavaStrings... strings) {
+  jboolean result = JNI_FALSE;
+  WithJavaText(
+      env, [&](const auto&... text) { result = FlagToJava(operation(text...)); }, strings...);
+  return result;
+}
+
+// The text the operation fills in, when its result code is 0; null otherwise.
+template <typename Operation>
+jstring CallForText(JNIEnv* env, Operation&& operation) {
+  jstring result = nullptr;
+  WithJavaText(env, [&] {
+    WideString text;
+    const ResultCode code = operation(text);
+    result = TextToJava(env, code, text);
+  });
+  return result;
+}

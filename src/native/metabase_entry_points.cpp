@@ -6,16 +6,10 @@
 
 JNIEXPORT jboolean JNICALL Java_com_vantora_adminserver_helper_ws_IISConfigure_jniRestoreMetabase(JNIEnv* env, jclass,
                                                                                                   jstring name) {
-  jboolean restored = JNI_FALSE;
-  WithJavaText(
-      env, [&](const WideString& backup) { restored = CodeToJava(RestoreMetabase(backup)); }, name);
-  return restored;
+  return CallForCode(env, RestoreMetabase, name);
 }
 
 JNIEXPORT jboolean JNICALL Java_com_vantora_adminserver_helper_ws_IISConfigure_jniBackupMetabase(JNIEnv* env, jclass,
                                                                                                  jstring name) {
-  jboolean saved = JNI_FALSE;
-  WithJavaText(
-      env, [&](const WideString& backup) { saved = CodeToJava(BackupMetabase(backup)); }, name);
-  return saved;
+  return CallForCode(env, BackupMetabase, name);
 }

@@ -6,9 +6,7 @@
 
 JNIEXPORT jboolean JNICALL Java_com_vantora_adminserver_helper_ws_IISConfigure_jniIsIISWebserverRunning(JNIEnv* env,
                                                                                                         jclass) {
-  jboolean running = JNI_FALSE;
-  WithJavaText(env, [&] { running = FlagToJava(IsWebServerRunning()); });
-  return running;
+  return CallForFlag(env, IsWebServerRunning);
 }
 
 JNIEXPORT void JNICALL Java_com_vantora_adminserver_helper_ws_IISConfigure_jniStartIISAdminService(JNIEnv* env,
@@ -17,7 +15,5 @@ JNIEXPORT void JNICALL Java_com_vantora_adminserver_helper_ws_IISConfigure_jniSt
 }
 
 JNIEXPORT jboolean JNICALL Java_com_vantora_adminserver_helper_ws_IISConfigure_jniIsIISInstalled(JNIEnv* env, jclass) {
-  jboolean installed = JNI_FALSE;
-  WithJavaText(env, [&] { installed = FlagToJava(IsServiceInstalled(TEXT("IISADMIN"))); });
-  return installed;
+  return CallForFlag(env, [] { return IsServiceInstalled(TEXT("IISADMIN")); });
 }
