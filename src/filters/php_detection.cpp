@@ -47,7 +47,7 @@ bool HasScriptMapEntry(MetabaseConnection& connection, const WideString& keyPath
 bool IsPhpEnabled() {
   MetabaseConnection connection;
   WideString siteName;
-  if (!connection.IsValid() || !FindDefaultWebSite(connection, siteName)) return false;
+  if (!connection.IsValid() || !connection.FindDefaultWebSite(siteName)) return false;
   bool noData = true;
   if (HasScriptMapEntry(connection, RootKeyPath(siteName), kPhpExtension, noData)) return true;
   return noData && HasScriptMapEntry(connection, kWebServiceKeyPath, kPhpExtension, noData);

@@ -95,7 +95,7 @@ ResultCode InstallPhpModule(const WideString& modulePath) {
   if (result == kSuccess) result = AddDefaultDocument(connection, kWebServiceKeyPath, kIndexDocument);
   if (result == kSuccess) result = ReplaceScriptMap(connection, kWebServiceKeyPath, kPhpExtension, entry);
   WideString siteName;
-  if (result == kSuccess && FindDefaultWebSite(connection, siteName)) {
+  if (result == kSuccess && connection.FindDefaultWebSite(siteName)) {
     const WideString rootPath = RootKeyPath(siteName);
     result = SetAccessPermissions(connection, rootPath, kReadExecuteScript);
     if (result == kSuccess) result = AddDefaultDocument(connection, rootPath, kIndexDocument);

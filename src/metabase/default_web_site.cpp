@@ -20,14 +20,14 @@ WideString SiteKeyPath(const WideString& siteName) { return kWebServiceKeyPath +
 
 WideString RootKeyPath(const WideString& siteName) { return SiteKeyPath(siteName) + TEXT("/ROOT"); }
 
-bool FindDefaultWebSite(MetabaseConnection& connection, WideString& siteName) {
-  if (!connection.IsValid()) return false;
+bool MetabaseConnection::FindDefaultWebSite(WideString& siteName) {
+  if (!IsValid()) return false;
   for (DWORD index = 0;; ++index) {
     WCHAR name[METADATA_MAX_NAME_LEN] = {};
-    if (connection.AdminBase()->EnumKeys(METADATA_MASTER_ROOT_HANDLE, kWebServiceKeyPath, name, index) != S_OK) {
+    if (adminBase_->EnumKeys(METADATA_MASTER_ROOT_HANDLE, kWebServiceKeyPath, name, index) != S_OK) {
       return false;
     }
-    MetabaseKeyHolder candidate(connection.OpenKey(SiteKeyPath(name)));
+    MetabaseKeyHolder candidate(OpenKey(SiteKeyPath(name)));
     if (candidate.IsValid() && IsWebServer(*candidate.Get())) {
       siteName = name;
       return true;

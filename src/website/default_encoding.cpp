@@ -65,7 +65,7 @@ ResultCode GetDefaultEncoding(WideString& charset) {
   MetabaseConnection connection;
   if (!connection.IsValid()) return kFailure;
   WideString siteName;
-  if (!FindDefaultWebSite(connection, siteName)) return kFailure;
+  if (!connection.FindDefaultWebSite(siteName)) return kFailure;
   ResultCode result = ReadCharsetFromMimeMap(connection, RootKeyPath(siteName), charset);
   if (result != kSuccess) result = ReadCharsetFromMimeMap(connection, kWebServiceKeyPath, charset);
   return result;
@@ -74,7 +74,7 @@ ResultCode GetDefaultEncoding(WideString& charset) {
 ResultCode SetDefaultEncoding(const WideString& charset) {
   MetabaseConnection connection;
   WideString siteName;
-  if (!connection.IsValid() || !FindDefaultWebSite(connection, siteName)) return kFailure;
+  if (!connection.IsValid() || !connection.FindDefaultWebSite(siteName)) return kFailure;
   ResultCode result = WriteCharsetToMimeMap(connection, RootKeyPath(siteName), charset);
   if (result != kSuccess) result = WriteCharsetToMimeMap(connection, kWebServiceKeyPath, charset);
   if (result == kSuccess) result = connection.AdminBase()->SaveData();

@@ -7,7 +7,7 @@ ResultCode GetDocumentRootPath(WideString& path) {
   MetabaseConnection connection;
   if (!connection.IsValid()) return kFailure;
   WideString siteName;
-  if (!FindDefaultWebSite(connection, siteName)) return kFailure;
+  if (!connection.FindDefaultWebSite(siteName)) return kFailure;
   MetabaseKeyHolder key(connection.OpenKey(RootKeyPath(siteName)));
   if (!key.IsValid()) return kFailure;
   return key.Get()->ReadString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, path);

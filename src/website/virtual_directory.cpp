@@ -29,7 +29,7 @@ ResultCode CreateDirectory(const WideString& name, const WriteRecords& writeReco
   MetabaseConnection connection;
   if (!connection.IsValid()) return kFailure;
   WideString siteName;
-  if (!FindDefaultWebSite(connection, siteName)) return kFailure;
+  if (!connection.FindDefaultWebSite(siteName)) return kFailure;
   const WideString rootPath = RootKeyPath(siteName);
   const WideString childPath = TEXT("/") + name;
   ResultCode result = kFailure;

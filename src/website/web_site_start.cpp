@@ -8,7 +8,7 @@ ResultCode StartDefaultWebSite() {
   if (!connection.IsValid()) return kFailure;
   connection.AdminBase()->SaveData();
   WideString siteName;
-  if (!FindDefaultWebSite(connection, siteName)) return kFailure;
+  if (!connection.FindDefaultWebSite(siteName)) return kFailure;
   MetabaseKeyHolder key(connection.OpenKey(SiteKeyPath(siteName)));
   if (!key.IsValid()) return kFailure;
   return key.Get()->WriteDword(MD_SERVER_COMMAND, METADATA_NO_ATTRIBUTES, IIS_MD_UT_SERVER, MD_SERVER_COMMAND_START);

@@ -11,7 +11,7 @@ class DefaultWebSiteTest : public HostTest {
  protected:
   static bool Find(WideString& name) {
     MetabaseConnection connection;
-    return FindDefaultWebSite(connection, name);
+    return connection.FindDefaultWebSite(name);
   }
 };
 
