@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "support/host_fixture.h"
+#include "support/registry_image.h"
 
 namespace {
 
@@ -87,12 +88,33 @@ TEST_F(HostImageFileTest, AnInvalidFileGivesABareMachineAndIsLeftAlone) {
   }
 }
 
+TEST_F(HostImageFileTest, ARegistryChangeReachesTheFileAtOnce) {
+  std::ofstream(image) << R"({"winsim": 1})";
+  winsim::ResetHostFromFile(image.string());
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(Image().contains("registry")) << "a missing hive is empty, written only when changed";
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  const char16_t text[] = u"C:";
+  RegSetValueExW(key, u"IniFilePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+  EXPECT_EQ(RegistryValueAt(Json::parse(ReadFile(image)), "SOFTWARE\\PHP", "IniFilePath")["data"], "C:");
+  RegCloseKey(key);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP");
+  EXPECT_TRUE(RegistryKeyAt(Json::parse(ReadFile(image)), "SOFTWARE\\PHP").is_null());
+}
+
 TEST_F(HostTest, RefusesAnInvalidImageAndKeepsTheOldOne) {
-  EXPECT_THROW(winsim::ResetHost(R"({"winsim": 1, "services": [{"state": 4}]})"), std::invalid_argument);
-  // Longer than the 256-character buffers names are enumerated into.
+  // A name longer than the 256-character buffers names are enumerated into.
   Json longName = Stock();
   longName["iis"]["metabase"]["children"][0]["name"] = std::string(256, 'a');
-  EXPECT_THROW(Reset(longName), std::invalid_argument);
+  for (const Json& bad : {Json::parse(R"({"winsim": 1, "services": [{"state": 4}]})"), longName,
+                          Json::parse(R"({"winsim": 1, "broadcasts": {}})"),
+                          WithRegistryValue(Stock(), "SOFTWARE", {{"name", "v"}, {"type", 1}}),
+                          WithRegistryValue(Stock(), "SOFTWARE", {{"name", "v"}, {"type", 4}, {"data", "text"}}),
+                          WithRegistryValue(Stock(), "SOFTWARE", {{"name", "v"}, {"type", 1}, {"data", 5}}),
+                          WithRegistryValue(Stock(), "SOFTWARE", {{"name", "v"}, {"type", 1}, {"hex", "abc"}})}) {
+    EXPECT_THROW(Reset(bad), std::invalid_argument) << bad.dump().substr(0, 80);
+  }
   EXPECT_EQ(Image(), Stock());
 }
 
@@ -113,30 +135,6 @@ TEST_F(HostTest, PlannedFaultsCountOnlyTheCallsTheyMatch) {
   EXPECT_EQ(Calls("OpenServiceW")[2]["fault"], true);
   EXPECT_FALSE(CloseServiceHandle(manager));
   EXPECT_EQ(winsim::CountOpenResources().serviceHandles, 0) << "a faulted close still frees the handle";
-}
-
-TEST_F(HostTest, StatusQueryChecksLevelBufferAndRights) {
-  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, GENERIC_READ);
-  SC_HANDLE noQuery = OpenServiceW(manager, u"W3SVC", SERVICE_START);
-  SC_HANDLE query = OpenServiceW(manager, u"w3svc", SERVICE_QUERY_STATUS);
-  BYTE buffer[64] = {};
-  DWORD needed = 0;
-  const struct {
-    SC_HANDLE handle;
-    int level;
-    DWORD size;
-    DWORD error;
-  } cases[] = {{noQuery, 0, 36, ERROR_ACCESS_DENIED},
-               {query, 1, 36, ERROR_INVALID_LEVEL},
-               {query, 0, 35, ERROR_INSUFFICIENT_BUFFER},
-               {manager, 0, 36, ERROR_INVALID_HANDLE}};
-  for (const auto& c : cases) {
-    EXPECT_FALSE(QueryServiceStatusEx(c.handle, static_cast<SC_STATUS_TYPE>(c.level), buffer, c.size, &needed));
-    EXPECT_EQ(GetLastError(), c.error);
-  }
-  EXPECT_TRUE(QueryServiceStatusEx(query, SC_STATUS_PROCESS_INFO, buffer, 36, &needed));
-  EXPECT_EQ(reinterpret_cast<SERVICE_STATUS_PROCESS*>(buffer)->dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
-  for (SC_HANDLE handle : {query, noQuery, manager}) CloseServiceHandle(handle);
 }
 
 }  // namespace

@@ -2,9 +2,6 @@
 #include <winsim/control.h>
 #include <winsim/windows.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "support/host_fixture.h"
@@ -53,26 +50,20 @@ TEST_F(RegistryHostTest, NamesMatchWithoutCaseKeepTheirStoredFormAndCreateMakesT
   EXPECT_EQ(php["children"].size(), 1u);
 }
 
-TEST_F(RegistryHostTest, StatusesOfOpenCreateAndDelete) {
+TEST_F(RegistryHostTest, AKeyWithSubkeysIsNotDeletedAndOpenHandlesSeeTheDeletion) {
   Reset(Php(Json::array({{{"name", "v"}, {"type", 1}, {"data", ""}}}),
             Json::array({{{"name", "Leaf"}, {"values", Json::array()}, {"children", Json::array()}}})));
   HKEY key = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Missing", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(key, nullptr);
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"\\SOFTWARE", 0, KEY_READ, &key), ERROR_BAD_PATHNAME);
-  EXPECT_EQ(RegOpenKeyExW(reinterpret_cast<HKEY>(0x42), u"SOFTWARE", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
-  HKEY software = Open(u"SOFTWARE", KEY_READ);
-  EXPECT_EQ(RegDeleteKeyW(software, u"PHP"), ERROR_ACCESS_DENIED) << "PHP has a subkey";
-  EXPECT_EQ(RegDeleteKeyW(software, u"Missing"), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegDeleteKeyW(software, u"php\\leaf"), ERROR_SUCCESS) << "no access needed on the parent";
+  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP"), ERROR_ACCESS_DENIED) << "PHP has a subkey";
+  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\php\\leaf"), ERROR_SUCCESS);
   HKEY php = Open(u"SOFTWARE\\PHP", KEY_QUERY_VALUE);
-  EXPECT_EQ(RegDeleteKeyW(software, u"PHP"), ERROR_SUCCESS) << "values go with the key";
+  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP"), ERROR_SUCCESS) << "values go with the key";
   DWORD size = 0;
   EXPECT_EQ(RegQueryValueExW(php, u"v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
   EXPECT_EQ(RegCloseKey(php), ERROR_SUCCESS);
-  EXPECT_EQ(RegCloseKey(software), ERROR_SUCCESS);
-  EXPECT_EQ(RegCloseKey(software), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(php), ERROR_INVALID_HANDLE);
   EXPECT_TRUE(RegistryKeyAt(Image(), "SOFTWARE\\PHP").is_null());
 }
 
@@ -86,8 +77,6 @@ TEST_F(RegistryHostTest, EachHandleHasTheRightsItWasOpenedWith) {
       {KEY_QUERY_VALUE, ERROR_ACCESS_DENIED, ERROR_SUCCESS},
       {KEY_SET_VALUE, ERROR_SUCCESS, ERROR_ACCESS_DENIED},
       {KEY_QUERY_VALUE | KEY_SET_VALUE, ERROR_SUCCESS, ERROR_SUCCESS},
-      {KEY_READ, ERROR_ACCESS_DENIED, ERROR_SUCCESS},
-      {static_cast<REGSAM>(GENERIC_WRITE), ERROR_SUCCESS, ERROR_ACCESS_DENIED},
   };
   Reset(WithRegistryValue(Stock(), "SOFTWARE", {{"name", "v"}, {"type", 1}, {"data", ""}}));
   for (const auto& c : cases) {
@@ -106,20 +95,13 @@ TEST_F(RegistryHostTest, ACallerWithoutAdministrativeRightsOnlyReads) {
   Reset(image);
   HKEY key = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, KEY_SET_VALUE, &key), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key),
-            ERROR_ACCESS_DENIED);
-  EXPECT_EQ(
-      RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-      ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\New", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
             ERROR_ACCESS_DENIED)
       << "no new keys";
   EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(key);
-  HKEY software = Open(u"SOFTWARE", KEY_READ);
-  EXPECT_EQ(RegDeleteKeyW(software, u"PHP"), ERROR_ACCESS_DENIED);
-  RegCloseKey(software);
+  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(Image(), image);
 }
 
@@ -130,16 +112,11 @@ TEST_F(RegistryHostTest, WrittenValuesAreDataWhenWellFormedForTheirTypeElseHex) 
     Json form;
   } cases[] = {
       {REG_SZ, {'a', 0, 0, 0}, {{"data", "a"}}},
-      {REG_EXPAND_SZ, {0, 0}, {{"data", ""}}},
-      {REG_SZ, {'a', 0}, {{"hex", "6100"}}},  // no closing NUL
-      {REG_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0}, {{"hex", "6100000062000000"}}},
+      {REG_SZ, {'a', 0}, {{"hex", "6100"}}},                // no closing NUL
       {REG_SZ, {0x00, 0xD8, 0, 0}, {{"hex", "00d80000"}}},  // a lone surrogate
-      {REG_SZ, {}, {{"hex", ""}}},
       {REG_DWORD, {1, 2, 0, 0x80}, {{"data", 2147484161u}}},
       {REG_DWORD, {1, 2, 3}, {{"hex", "010203"}}},
       {REG_MULTI_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}, {{"data", {"a", "b"}}}},
-      {REG_MULTI_SZ, {0, 0}, {{"data", Json::array()}}},
-      {REG_MULTI_SZ, {'a', 0, 0, 0, 0, 0, 'b', 0, 0, 0, 0, 0}, {{"hex", "610000000000620000000000"}}},
       {REG_BINARY, {0xAB}, {{"hex", "ab"}}},
   };
   for (const auto& c : cases) {
@@ -160,44 +137,6 @@ TEST_F(RegistryHostTest, WrittenValuesAreDataWhenWellFormedForTheirTypeElseHex) 
     EXPECT_EQ(read, c.bytes) << c.form.dump();
     RegCloseKey(key);
   }
-}
-
-TEST_F(RegistryHostTest, ImageValuesThatDoNotFitTheirTypeAreRefused) {
-  for (const char* value : {R"({"name": "v", "type": 4, "data": "text"})", R"({"name": "v", "type": 1, "data": 5})",
-                            R"({"name": "v", "type": 3, "data": "x"})", R"({"name": "v", "type": 1, "hex": "abc"})",
-                            R"({"name": "v", "type": 1})", R"({"type": 1, "data": ""})"}) {
-    EXPECT_THROW(Reset(Php(Json::array({Json::parse(value)}))), std::invalid_argument) << value;
-  }
-  EXPECT_THROW(Reset(Json::parse(R"({"winsim": 1, "broadcasts": {}})")), std::invalid_argument);
-}
-
-TEST_F(RegistryHostTest, EveryChangeReachesTheImageFileAtOnce) {
-  namespace fs = std::filesystem;
-  const fs::path file = fs::temp_directory_path() / ("winsim-registry-" + std::to_string(::getpid()) + ".json");
-  std::ofstream(file) << R"({"winsim": 1})";
-  winsim::ResetHostFromFile(file.string());
-  HKEY key = nullptr;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(Image().contains("registry")) << "a missing hive is empty, written only when changed";
-  auto onDisk = [&] {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return Json::parse(text.str());
-  };
-  RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  EXPECT_FALSE(RegistryKeyAt(onDisk(), "SOFTWARE\\PHP").is_null());
-  const char16_t text[] = u"C:";
-  RegSetValueExW(key, u"IniFilePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
-  EXPECT_EQ(RegistryValueAt(onDisk(), "SOFTWARE\\PHP", "IniFilePath")["data"], "C:");
-  RegCloseKey(key);
-  HKEY software = Open(u"SOFTWARE", KEY_READ);
-  RegDeleteKeyW(software, u"PHP");
-  RegCloseKey(software);
-  EXPECT_TRUE(RegistryKeyAt(onDisk(), "SOFTWARE\\PHP").is_null());
-  winsim::ResetHostToStock();
-  fs::remove(file);
-  fs::remove(file.string() + ".lock");
 }
 
 // Opens, reads, writes and closes are shown in full by the environment tests.
@@ -224,7 +163,7 @@ TEST_F(RegistryHostTest, PlannedFaultsMatchByNameAndComeBeforeAnyEffect) {
   Json image = Stock();
   image["faults"] = Json::parse(R"([{"call": "RegCreateKeyExW", "name": "software\\php", "status": 1450},
       {"call": "RegSetValueExW", "name": "IniFilePath", "occurrence": 2, "status": 1453},
-      {"call": "RegCloseKey", "occurrence": 1, "status": 6}])");
+      {"call": "RegCloseKey", "occurrence": 1, "status": 6}, {"call": "SendMessageTimeoutW", "status": 1460}])");
   Reset(image);
   HKEY key = nullptr;
   EXPECT_EQ(
@@ -242,22 +181,14 @@ TEST_F(RegistryHostTest, PlannedFaultsMatchByNameAndComeBeforeAnyEffect) {
   EXPECT_EQ(RegCloseKey(software), 6);
   EXPECT_EQ(winsim::CountOpenResources().registryKeys, 0) << "a faulted close frees the key";
   EXPECT_EQ(RegCloseKey(software), ERROR_INVALID_HANDLE);
-  int faults = 0;
-  for (const auto& line : Journal()) faults += line.value("fault", false) ? 1 : 0;
-  EXPECT_EQ(faults, 3);
-}
-
-// The recorded broadcast and its journal line are shown by the environment tests.
-TEST_F(RegistryHostTest, AFaultedBroadcastIsNotRecorded) {
   DWORD_PTR answer = 7;
-  Json image = Stock();
-  image["faults"] = Json::parse(R"([{"call": "SendMessageTimeoutW", "status": 1460}])");
-  Reset(image);
   EXPECT_EQ(SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(u"Environment"),
                                 SMTO_ABORTIFHUNG, 10, &answer),
             0);
-  EXPECT_EQ(GetLastError(), 1460u);
-  EXPECT_EQ(Image()["broadcasts"], Json::array());
+  EXPECT_EQ(Image()["broadcasts"], Json::array()) << "a faulted broadcast is not recorded";
+  int faults = 0;
+  for (const auto& line : Journal()) faults += line.value("fault", false) ? 1 : 0;
+  EXPECT_EQ(faults, 4);
 }
 
 }  // namespace
