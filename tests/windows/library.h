@@ -6,41 +6,22 @@
 
 #include "support/fake_jni_env.h"
 
-// iisconfigure.dll loaded as a JVM would: LoadLibraryW, then each native
-// method by its exported name.
-class Library {
- public:
-  Library() : module_(LoadLibraryW(L"iisconfigure.dll")) {}
-  ~Library() {
-    if (module_) FreeLibrary(module_);
-  }
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
+// The export named after the method, looked up as a JVM does and typed by its
+// declaration in the header javac made from the Java class.
+#define NATIVE_METHOD(module, method)                                                                                \
+  reinterpret_cast<decltype(&Java_com_vantora_adminserver_helper_ws_IISConfigure_##method)>(reinterpret_cast<void*>( \
+      GetProcAddress((module), "Java_com_vantora_adminserver_helper_ws_IISConfigure_" #method)))
 
-  bool IsLoaded() const { return module_ != nullptr; }
-
-  template <typename Function>
-  Function Resolve(const char* name) const {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-  }
-
- private:
-  HMODULE module_;
-};
-
-// The export named after the method, typed by its declaration in the header
-// javac made from the Java class.
-#define NATIVE_METHOD(library, method)                                                        \
-  (library).Resolve<decltype(&Java_com_vantora_adminserver_helper_ws_IISConfigure_##method)>( \
-      "Java_com_vantora_adminserver_helper_ws_IISConfigure_" #method)
-
-// A loaded library and a JNIEnv in which only the three string functions
-// work; any other JNI call fails the test.
+// iisconfigure.dll loaded with LoadLibraryW, and a JNIEnv in which only the
+// three string functions work; any other JNI call fails the test.
 class LibraryTest : public ::testing::Test {
  protected:
-  Library library;
+  HMODULE library = LoadLibraryW(L"iisconfigure.dll");
   FakeJniEnv fake;
-  void SetUp() override { ASSERT_TRUE(library.IsLoaded()) << "iisconfigure.dll: error " << GetLastError(); }
+  ~LibraryTest() override {
+    if (library) FreeLibrary(library);
+  }
+  void SetUp() override { ASSERT_NE(library, nullptr) << "iisconfigure.dll: error " << GetLastError(); }
   void TearDown() override {
     EXPECT_EQ(fake.otherCalls, 0) << "a JNI function other than the three was called";
     EXPECT_EQ(fake.outstandingChars, 0) << "characters not released";

@@ -18,7 +18,6 @@ const char16_t kPhpModule[] = u"C:\\PHP\\php5isapi.dll";
 
 const wchar_t kServerClassKey[] = L"Software\\Classes\\CLSID\\{A9E69610-B80D-11D0-B9B9-00A0C922E750}";
 const wchar_t kServerModule[] = L"metabase_server.dll";
-const CLSID kAdminBaseClass = {0xA9E69610, 0xB80D, 0x11D0, {0xB9, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0xE7, 0x50}};
 constexpr int32_t kAccessDenied = static_cast<int32_t>(0x80070005);
 
 std::wstring BesideTests(const wchar_t* file) {
@@ -105,77 +104,51 @@ class MetabaseTest : public LibraryTest {
     using Result = decltype(method(fake.Env(), nullptr, args...));
     if (!method) {
       ADD_FAILURE() << "method not exported";
-      if constexpr (!std::is_void_v<Result>)
-        return Result{};
-      else
-        return;
+      return Result();
     }
-    if constexpr (std::is_void_v<Result>) {
-      method(fake.Env(), nullptr, args...);
-      ExpectServerIdle();
+    struct Idle {
+      ~Idle() { ExpectServerIdle(); }
+    } idle;
+    return method(fake.Env(), nullptr, args...);
+  }
+  // What a method reported: a flag, a string or null, or nothing.
+  template <typename Method, typename... Args>
+  Outcome Try(Method method, Args... args) {
+    if constexpr (std::is_void_v<decltype(method(fake.Env(), nullptr, args...))>) {
+      Call(method, args...);
+      return Outcome::kNothing;
     } else {
-      const Result result = method(fake.Env(), nullptr, args...);
-      ExpectServerIdle();
-      return result;
+      return Call(method, args...) ? Outcome::kSucceeded : Outcome::kFailed;
     }
   }
   jstring Text(const std::u16string& text) { return fake.String(text); }
 
   struct Method {
     const char* name;
-    Outcome (*call)(MetabaseTest& test);
+    Outcome (*call)(MetabaseTest& t);
   };
+#define METHOD(name, ...)                                                                        \
+  {                                                                                              \
+#name, [](MetabaseTest & t) { return t.Try(NATIVE_METHOD(t.library, name), ##__VA_ARGS__); } \
+  }
   // Every metabase method, each with arguments that work on the stock image
   // once the earlier ones have run.
   static std::vector<Method> Methods() {
-    return {
-        {"jniBackupMetabase",
-         [](MetabaseTest& t) { return Flag(t.Call(NATIVE_METHOD(t.library, jniBackupMetabase), t.Text(u"b"))); }},
-        {"jniRestoreMetabase",
-         [](MetabaseTest& t) { return Flag(t.Call(NATIVE_METHOD(t.library, jniRestoreMetabase), t.Text(u"b"))); }},
-        {"jniCreateVirtualDirectory",
-         [](MetabaseTest& t) {
-           return Flag(t.Call(NATIVE_METHOD(t.library, jniCreateVirtualDirectory), t.Text(u"v"), t.Text(u"C:\\v")));
-         }},
-        {"jniCreateJakartaVirtualDirectory",
-         [](MetabaseTest& t) {
-           return Flag(
-               t.Call(NATIVE_METHOD(t.library, jniCreateJakartaVirtualDirectory), t.Text(u"j"), t.Text(u"C:\\j")));
-         }},
-        {"jniStartDefaultWebsite",
-         [](MetabaseTest& t) { return Flag(t.Call(NATIVE_METHOD(t.library, jniStartDefaultWebsite))); }},
-        {"jniGetDocumentRootPath",
-         [](MetabaseTest& t) { return String(t.Call(NATIVE_METHOD(t.library, jniGetDocumentRootPath))); }},
-        {"jniSetDefaultEncoding",
-         [](MetabaseTest& t) {
-           t.Call(NATIVE_METHOD(t.library, jniSetDefaultEncoding), t.Text(u"utf-8"));
-           return Outcome::kNothing;
-         }},
-        {"jniGetDefaultEncoding",
-         [](MetabaseTest& t) { return String(t.Call(NATIVE_METHOD(t.library, jniGetDefaultEncoding))); }},
-        {"jniInstallIsapiRedirectFilter",
-         [](MetabaseTest& t) {
-           return Flag(t.Call(NATIVE_METHOD(t.library, jniInstallIsapiRedirectFilter), t.Text(u"jakarta"),
-                              t.Text(u"C:\\jk\\isapi_redirect.dll")));
-         }},
-        {"jniInstallVantoraPHPModule",
-         [](MetabaseTest& t) {
-           return Flag(t.Call(NATIVE_METHOD(t.library, jniInstallVantoraPHPModule), t.Text(kPhpModule)));
-         }},
-        {"jniIsVantoraPHPInstalled",
-         [](MetabaseTest& t) {
-           return Flag(t.Call(NATIVE_METHOD(t.library, jniIsVantoraPHPInstalled), t.Text(kPhpModule)));
-         }},
-        {"jniIsPHPEnabled", [](MetabaseTest& t) { return Flag(t.Call(NATIVE_METHOD(t.library, jniIsPHPEnabled))); }},
-        {"jniUpateWebExRestrictionList",
-         [](MetabaseTest& t) {
-           t.Call(NATIVE_METHOD(t.library, jniUpateWebExRestrictionList), t.Text(u"PHP,PHP ISAPI"), t.Text(kPhpModule));
-           return Outcome::kNothing;
-         }},
-    };
+    return {METHOD(jniBackupMetabase, t.Text(u"b")),
+            METHOD(jniRestoreMetabase, t.Text(u"b")),
+            METHOD(jniCreateVirtualDirectory, t.Text(u"v"), t.Text(u"C:\\v")),
+            METHOD(jniCreateJakartaVirtualDirectory, t.Text(u"j"), t.Text(u"C:\\j")),
+            METHOD(jniStartDefaultWebsite),
+            METHOD(jniGetDocumentRootPath),
+            METHOD(jniSetDefaultEncoding, t.Text(u"utf-8")),
+            METHOD(jniGetDefaultEncoding),
+            METHOD(jniInstallIsapiRedirectFilter, t.Text(u"jakarta"), t.Text(u"C:\\jk\\isapi_redirect.dll")),
+            METHOD(jniInstallVantoraPHPModule, t.Text(kPhpModule)),
+            METHOD(jniIsVantoraPHPInstalled, t.Text(kPhpModule)),
+            METHOD(jniIsPHPEnabled),
+            METHOD(jniUpateWebExRestrictionList, t.Text(u"PHP,PHP ISAPI"), t.Text(kPhpModule))};
   }
-  static Outcome Flag(jboolean result) { return result == JNI_TRUE ? Outcome::kSucceeded : Outcome::kFailed; }
-  static Outcome String(jstring result) { return result ? Outcome::kSucceeded : Outcome::kFailed; }
+#undef METHOD
 };
 
 TEST_F(MetabaseTest, EveryMethodWorksThroughRealActivation) {
@@ -192,6 +165,10 @@ TEST_F(MetabaseTest, EveryMethodWorksThroughRealActivation) {
   EXPECT_EQ(restrictions.back(), "1,C:\\PHP\\php5isapi.dll,1,PHP,PHP ISAPI");
   const Json& scriptMaps = (*ImageRecord(image, "/LM/W3SVC/1/ROOT", 6014))["value"];
   EXPECT_EQ(scriptMaps.back(), ".php,C:\\PHP\\php5isapi.dll,5");
+  // The backup taken first holds the stock metabase.
+  EXPECT_EQ(Call(NATIVE_METHOD(library, jniRestoreMetabase), Text(u"b")), JNI_TRUE);
+  EXPECT_EQ(Image()["iis"]["metabase"], Stock()["iis"]["metabase"]);
+  EXPECT_EQ(Call(NATIVE_METHOD(library, jniRestoreMetabase), Text(u"missing")), JNI_FALSE);
 }
 
 TEST_F(MetabaseTest, VirtualDirectoriesAreSavedWithTheirRecords) {
@@ -221,44 +198,6 @@ TEST_F(MetabaseTest, VirtualDirectoriesAreSavedWithTheirRecords) {
   }
 }
 
-TEST_F(MetabaseTest, ImagePartsOtherThanTheMetabaseAndBackupsAreLeftAsTheyWere) {
-  Json image = Stock();
-  image["registry"] = {{"untouched", true}};
-  image["services"] = Json::array({{{"name", "kept"}}});
-  Reset(image);
-  ASSERT_EQ(Call(NATIVE_METHOD(library, jniCreateVirtualDirectory), Text(u"v"), Text(u"C:\\v")), JNI_TRUE);
-  ASSERT_EQ(Call(NATIVE_METHOD(library, jniBackupMetabase), Text(u"b")), JNI_TRUE);
-  Json after = Image();
-  EXPECT_EQ(after["registry"], image["registry"]);
-  EXPECT_EQ(after["services"], image["services"]);
-  for (const auto& [part, value] : image["iis"].items()) {
-    if (part != "metabase" && part != "backups") {
-      EXPECT_EQ(after["iis"][part], value) << part;
-    }
-  }
-  EXPECT_EQ(after["iis"]["backups"][0]["metabase"], after["iis"]["metabase"]);
-}
-
-TEST_F(MetabaseTest, BackupsAreVersionedAndRestoreBringsTheSavedMetabaseBack) {
-  const auto backup = NATIVE_METHOD(library, jniBackupMetabase);
-  const auto restore = NATIVE_METHOD(library, jniRestoreMetabase);
-  ASSERT_EQ(Call(backup, Text(u"b")), JNI_TRUE);
-  ASSERT_EQ(Call(NATIVE_METHOD(library, jniCreateVirtualDirectory), Text(u"v"), Text(u"C:\\v")), JNI_TRUE);
-  // The earlier backup of that name gives way to the new one.
-  ASSERT_EQ(Call(backup, Text(u"b")), JNI_TRUE);
-  const Json backups = Image()["iis"]["backups"];
-  ASSERT_EQ(backups.size(), 1u);
-  EXPECT_EQ(backups[0]["version"], 0);
-  EXPECT_NE(ImageKey(Json{{"iis", {{"metabase", backups[0]["metabase"]}}}}, "/LM/W3SVC/1/ROOT/v"), nullptr);
-
-  Json image = Image();
-  image["iis"]["backups"].push_back({{"name", "old"}, {"version", 0}, {"metabase", Stock()["iis"]["metabase"]}});
-  Reset(image);
-  EXPECT_EQ(Call(restore, Text(u"old")), JNI_TRUE);
-  EXPECT_EQ(Image()["iis"]["metabase"], Stock()["iis"]["metabase"]);
-  EXPECT_EQ(Call(restore, Text(u"missing")), JNI_FALSE);
-}
-
 TEST_F(MetabaseTest, StartWritesTheCommandToTheSiteWithoutSavingIt) {
   EXPECT_EQ(Call(NATIVE_METHOD(library, jniStartDefaultWebsite)), JNI_TRUE);
   std::vector<Json> writes;
@@ -283,23 +222,6 @@ TEST_F(MetabaseTest, DocumentRootAndEncodingAreReadAndWritten) {
   const jstring charset = Call(NATIVE_METHOD(library, jniGetDefaultEncoding));
   ASSERT_NE(charset, nullptr);
   EXPECT_EQ(fake.Made(charset), u"utf-8");
-}
-
-// Calls made while another object of the server lives share its metabase;
-// once the last one goes, the next call loads the image afresh.
-TEST_F(MetabaseTest, ALivingObjectKeepsTheMetabaseItWasLoadedWith) {
-  const auto root = NATIVE_METHOD(library, jniGetDocumentRootPath);
-  ASSERT_NE(root, nullptr);
-  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-  IClassFactory* factory = nullptr;
-  ASSERT_EQ(CoGetClassObject(kAdminBaseClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                             reinterpret_cast<void**>(&factory)),
-            S_OK);
-  Reset(WithoutKey(Stock(), "/LM/W3SVC/1/ROOT"));
-  EXPECT_NE(root(fake.Env(), nullptr), nullptr) << "the living metabase still has the root";
-  EXPECT_EQ(ServerCanUnload(), S_FALSE);
-  factory->Release();
-  EXPECT_EQ(Call(root), nullptr) << "the image as it is now has none";
 }
 
 TEST_F(MetabaseTest, APlannedFaultFromTheImageFailsTheCallAndIsJournalled) {

@@ -64,8 +64,7 @@ class RegistryTest : public LibraryTest {
 TEST_F(RegistryTest, WorkedPathExamplesOnTheRealRegistry) {
   const auto add = NATIVE_METHOD(library, jniAddPHPPathToEnvironmentVariable);
   const auto remove = NATIVE_METHOD(library, jniRemovePHPPathFromEnvironmentVariable);
-  ASSERT_NE(add, nullptr);
-  ASSERT_NE(remove, nullptr);
+  ASSERT_TRUE(add && remove);
   for (const auto& c : kPathCases) {
     SetPath(c.stored);
     add(fake.Env(), nullptr, fake.String(u"X"));
@@ -88,27 +87,33 @@ TEST_F(RegistryTest, WorkedPathExamplesOnTheRealRegistry) {
   }
 }
 
-TEST_F(RegistryTest, JakartaEntriesAreWrittenAndRemovedFromTheDeepestKeyUp) {
-  const auto create = NATIVE_METHOD(library, jniCreateJakartaRegistryEntries);
-  const auto remove = NATIVE_METHOD(library, jniRemoveJakartaRegistryEntries);
-  ASSERT_NE(create, nullptr);
-  ASSERT_NE(remove, nullptr);
-  create(fake.Env(), nullptr, fake.String(u"C:\\logs\\isapi.log"), fake.String(u"C:\\conf\\workers.properties"),
-         fake.String(u"C:\\conf\\uriworkermap.properties"), fake.String(u"isapi_redirect.dll"));
+TEST_F(RegistryTest, PhpAndJakartaEntriesAreWrittenAndTheirKeysRemovedFromTheDeepestUp) {
+  const auto createPhp = NATIVE_METHOD(library, jniCreatePHPINIRegistryEntries);
+  const auto removePhp = NATIVE_METHOD(library, jniRemovePHPINIRegistryEntries);
+  const auto createJakarta = NATIVE_METHOD(library, jniCreateJakartaRegistryEntries);
+  const auto removeJakarta = NATIVE_METHOD(library, jniRemoveJakartaRegistryEntries);
+  ASSERT_TRUE(createPhp && removePhp && createJakarta && removeJakarta);
+  createPhp(fake.Env(), nullptr, fake.String(u"C:\\PHP"));
+  createJakarta(fake.Env(), nullptr, fake.String(u"C:\\logs\\isapi.log"), fake.String(u"C:\\conf\\workers.properties"),
+                fake.String(u"C:\\conf\\uriworkermap.properties"), fake.String(u"isapi_redirect.dll"));
   const struct {
+    const wchar_t* key;
     const wchar_t* name;
     const wchar_t* text;
-  } expected[] = {{L"log_file", L"C:\\logs\\isapi.log"},
-                  {L"log_level", L"error"},
-                  {L"worker_file", L"C:\\conf\\workers.properties"},
-                  {L"worker_mount_file", L"C:\\conf\\uriworkermap.properties"},
-                  {L"extension_uri", L"/jakarta/isapi_redirect.dll"}};
+  } expected[] = {{L"SOFTWARE\\PHP", L"IniFilePath", L"C:\\PHP"},
+                  {kJakarta, L"log_file", L"C:\\logs\\isapi.log"},
+                  {kJakarta, L"log_level", L"error"},
+                  {kJakarta, L"worker_file", L"C:\\conf\\workers.properties"},
+                  {kJakarta, L"worker_mount_file", L"C:\\conf\\uriworkermap.properties"},
+                  {kJakarta, L"extension_uri", L"/jakarta/isapi_redirect.dll"}};
   for (const auto& value : expected) {
-    const auto read = Read(kJakarta, value.name);
+    const auto read = Read(value.key, value.name);
     ASSERT_TRUE(read) << value.name;
     EXPECT_EQ(read->type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(read->text, value.text);
   }
+  removePhp(fake.Env(), nullptr);
+  EXPECT_FALSE(KeyExists(L"SOFTWARE\\PHP"));
 
   // Another product of the same vendor keeps the vendor key alive.
   HKEY other = nullptr;
@@ -116,26 +121,12 @@ TEST_F(RegistryTest, JakartaEntriesAreWrittenAndRemovedFromTheDeepestKeyUp) {
                             KEY_ALL_ACCESS, nullptr, &other, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(other);
-  remove(fake.Env(), nullptr);
+  removeJakarta(fake.Env(), nullptr);
   EXPECT_FALSE(KeyExists(L"SOFTWARE\\Apache Software Foundation\\Jakarta Isapi Redirector"));
   EXPECT_TRUE(KeyExists(L"SOFTWARE\\Apache Software Foundation\\Other"));
   EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Apache Software Foundation\\Other"), ERROR_SUCCESS);
-  remove(fake.Env(), nullptr);
+  removeJakarta(fake.Env(), nullptr);
   EXPECT_FALSE(KeyExists(L"SOFTWARE\\Apache Software Foundation"));
-}
-
-TEST_F(RegistryTest, PhpIniPathIsWrittenAndTheKeyRemoved) {
-  const auto create = NATIVE_METHOD(library, jniCreatePHPINIRegistryEntries);
-  const auto remove = NATIVE_METHOD(library, jniRemovePHPINIRegistryEntries);
-  ASSERT_NE(create, nullptr);
-  ASSERT_NE(remove, nullptr);
-  create(fake.Env(), nullptr, fake.String(u"C:\\PHP"));
-  const auto read = Read(L"SOFTWARE\\PHP", L"IniFilePath");
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(read->text, L"C:\\PHP");
-  remove(fake.Env(), nullptr);
-  EXPECT_FALSE(KeyExists(L"SOFTWARE\\PHP"));
 }
 
 }  // namespace

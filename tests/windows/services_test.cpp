@@ -33,60 +33,56 @@ class ServicesTest : public LibraryTest {
     CloseServiceHandle(manager);
   }
 
-  static bool Delete(const wchar_t* name) {
-    Control(name, SERVICE_CONTROL_STOP, SERVICE_STOPPED);
+  // What does with the opened service (null when missing), both handles closed after.
+  template <typename What>
+  static auto With(const wchar_t* name, What does) {
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     SC_HANDLE service = OpenServiceW(manager, name, SERVICE_ALL_ACCESS);
-    const bool deleted = service && DeleteService(service);
+    const auto result = does(service);
     if (service) CloseServiceHandle(service);
     CloseServiceHandle(manager);
-    return deleted;
+    return result;
   }
 
   static DWORD State(const wchar_t* name) {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, GENERIC_READ);
-    SC_HANDLE service = OpenServiceW(manager, name, SERVICE_QUERY_STATUS);
-    SERVICE_STATUS_PROCESS status = {};
-    DWORD needed = 0;
-    QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status, &needed);
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    return status.dwCurrentState;
+    return With(name, [](SC_HANDLE service) {
+      SERVICE_STATUS_PROCESS status = {};
+      DWORD needed = 0;
+      QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status, &needed);
+      return status.dwCurrentState;
+    });
   }
 
   static bool WaitFor(const wchar_t* name, DWORD state) {
-    for (int i = 0; i < 200; ++i) {
-      if (State(name) == state) return true;
-      Sleep(50);
-    }
-    return false;
+    for (int i = 0; i < 200 && State(name) != state; ++i) Sleep(50);
+    return State(name) == state;
   }
 
   static void Control(const wchar_t* name, DWORD control, DWORD state) {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = OpenServiceW(manager, name, SERVICE_ALL_ACCESS);
-    SERVICE_STATUS status = {};
-    if (State(name) != state) ControlService(service, control, &status);
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
+    if (State(name) == state) return;
+    With(name, [control](SC_HANDLE service) {
+      SERVICE_STATUS status = {};
+      return ControlService(service, control, &status);
+    });
     WaitFor(name, state);
   }
 
-  static void Run(const wchar_t* name) {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = OpenServiceW(manager, name, SERVICE_START);
-    if (State(name) == SERVICE_STOPPED) StartServiceW(service, 0, nullptr);
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    ASSERT_TRUE(WaitFor(name, SERVICE_RUNNING) || WaitFor(name, SERVICE_PAUSED));
+  static bool Delete(const wchar_t* name) {
+    Control(name, SERVICE_CONTROL_STOP, SERVICE_STOPPED);
+    return With(name, [](SC_HANDLE service) { return service && DeleteService(service); });
+  }
+
+  static void Start(const wchar_t* name) {
+    Control(name, SERVICE_CONTROL_STOP, SERVICE_STOPPED);
+    With(name, [](SC_HANDLE service) { return StartServiceW(service, 0, nullptr); });
+    ASSERT_TRUE(WaitFor(name, SERVICE_RUNNING));
   }
 };
 
 TEST_F(ServicesTest, WebServerRunningFollowsTheRealServiceState) {
   const auto isRunning = NATIVE_METHOD(library, jniIsIISWebserverRunning);
   ASSERT_NE(isRunning, nullptr);
-  Run(L"W3SVC");
-  Control(L"W3SVC", SERVICE_CONTROL_CONTINUE, SERVICE_RUNNING);
+  Start(L"W3SVC");
   EXPECT_EQ(isRunning(fake.Env(), nullptr), JNI_TRUE) << "running";
   Control(L"W3SVC", SERVICE_CONTROL_PAUSE, SERVICE_PAUSED);
   EXPECT_EQ(isRunning(fake.Env(), nullptr), JNI_TRUE) << "paused";
