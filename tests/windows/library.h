@@ -4,7 +4,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+
 #include "support/fake_jni_env.h"
+
+// A file in the folder of the test program.
+inline std::wstring BesideTests(const wchar_t* file) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::wstring program(path);
+  return program.substr(0, program.find_last_of(L"\\/") + 1) + file;
+}
 
 // The export named after the method, looked up as a JVM does and typed by its
 // declaration in the header javac made from the Java class.

@@ -20,13 +20,6 @@ const wchar_t kServerClassKey[] = L"Software\\Classes\\CLSID\\{A9E69610-B80D-11D
 const wchar_t kServerModule[] = L"metabase_server.dll";
 constexpr int32_t kAccessDenied = static_cast<int32_t>(0x80070005);
 
-std::wstring BesideTests(const wchar_t* file) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1) + file;
-}
-
 std::string ReadText(const std::wstring& path) {
   std::ifstream in(std::filesystem::path(path), std::ios::binary);
   std::stringstream text;

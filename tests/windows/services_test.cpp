@@ -16,18 +16,11 @@ class ServicesTest : public LibraryTest {
     for (const wchar_t* name : {L"IISADMIN", L"W3SVC"}) EXPECT_TRUE(Delete(name)) << "service not deletable";
   }
 
-  static std::wstring StubPath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"service_stub.exe";
-  }
-
   static void Create(const wchar_t* name) {
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service =
-        CreateServiceW(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
-                       SERVICE_ERROR_NORMAL, StubPath().c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    SC_HANDLE service = CreateServiceW(
+        manager, name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+        BesideTests(L"service_stub.exe").c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(service, nullptr) << "CreateServiceW: " << GetLastError();
     CloseServiceHandle(service);
     CloseServiceHandle(manager);
