@@ -80,16 +80,15 @@ class MetabaseTest : public LibraryTest {
     return lines;
   }
 
-  // The server's own count of objects handed out and not yet released:
-  // S_OK when there are none, and when the server is not loaded at all.
-  static HRESULT ServerCanUnload() {
+  // The server's own count of objects handed out and not yet released; an
+  // unloaded server has none.
+  static void ExpectServerIdle() {
     const HMODULE server = GetModuleHandleW(kServerModule);
-    if (!server) return S_OK;
+    if (!server) return;
     const auto canUnload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
         reinterpret_cast<void*>(GetProcAddress(server, "DllCanUnloadNow")));
-    return canUnload ? canUnload() : E_FAIL;
+    EXPECT_EQ(canUnload ? canUnload() : E_FAIL, S_OK) << "objects of the metabase server alive";
   }
-  static void ExpectServerIdle() { EXPECT_EQ(ServerCanUnload(), S_OK) << "objects of the metabase server alive"; }
 
   // One call of a native method, then the check that the server is idle.
   template <typename Method, typename... Args>
@@ -120,9 +119,9 @@ class MetabaseTest : public LibraryTest {
     const char* name;
     Outcome (*call)(MetabaseTest& t);
   };
-#define METHOD(name, ...)                                                                        \
-  {                                                                                              \
-#name, [](MetabaseTest & t) { return t.Try(NATIVE_METHOD(t.library, name), ##__VA_ARGS__); } \
+#define METHOD(name, ...)                                                                          \
+  Method {                                                                                         \
+    "" #name, [](MetabaseTest& t) { return t.Try(NATIVE_METHOD(t.library, name), ##__VA_ARGS__); } \
   }
   // Every metabase method, each with arguments that work on the stock image
   // once the earlier ones have run.
