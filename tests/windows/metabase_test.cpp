@@ -79,6 +79,13 @@ class MetabaseTest : public LibraryTest {
     for (std::string line; std::getline(text, line);) lines.push_back(Json::parse(line));
     return lines;
   }
+  std::vector<Json> Writes() const {
+    std::vector<Json> writes;
+    for (auto& line : Journal()) {
+      if (line["call"] == "SetData") writes.push_back(line);
+    }
+    return writes;
+  }
 
   // The server's own count of objects handed out and not yet released; an
   // unloaded server has none.
@@ -157,6 +164,11 @@ TEST_F(MetabaseTest, EveryMethodWorksThroughRealActivation) {
   EXPECT_EQ(restrictions.back(), "1,C:\\PHP\\php5isapi.dll,1,PHP,PHP ISAPI");
   const Json& scriptMaps = (*ImageRecord(image, "/LM/W3SVC/1/ROOT", 6014))["value"];
   EXPECT_EQ(scriptMaps.back(), ".php,C:\\PHP\\php5isapi.dll,5");
+  // The start command is written once and not saved.
+  int starts = 0;
+  for (auto write : Writes()) starts += write["id"] == 1012 && write["hex"] == "01000000" && write["result"] == 0;
+  EXPECT_EQ(starts, 1);
+  EXPECT_EQ(ImageRecord(image, "/LM/W3SVC/1", 1012), nullptr);
   // The backup taken first holds the stock metabase.
   EXPECT_EQ(Call(NATIVE_METHOD(library, jniRestoreMetabase), Text(u"b")), JNI_TRUE);
   EXPECT_EQ(Image()["iis"]["metabase"], Stock()["iis"]["metabase"]);
@@ -178,29 +190,13 @@ TEST_F(MetabaseTest, VirtualDirectoriesAreSavedWithTheirRecords) {
     ASSERT_NE(key, nullptr) << kind.name;
     EXPECT_EQ((*key)["records"], DirectoryRecords(kind.jakarta)) << kind.name;
     // The server journals as the simulated host does.
-    std::vector<Json> writes;
-    for (const auto& line : Journal()) {
-      if (line["call"] == "SetData") writes.push_back(line);
-    }
+    const std::vector<Json> writes = Writes();
     ASSERT_EQ(writes.size(), DirectoryRecords(kind.jakarta).size()) << kind.name;
     for (size_t i = 0; i < writes.size(); ++i) {
       EXPECT_EQ(writes[i]["length"], DirectoryRecordLength(DirectoryRecords(kind.jakarta)[i])) << kind.name;
       EXPECT_EQ(writes[i]["result"], 0);
     }
   }
-}
-
-TEST_F(MetabaseTest, StartWritesTheCommandToTheSiteWithoutSavingIt) {
-  EXPECT_EQ(Call(NATIVE_METHOD(library, jniStartDefaultWebsite)), JNI_TRUE);
-  std::vector<Json> writes;
-  for (const auto& line : Journal()) {
-    if (line["call"] == "SetData") writes.push_back(line);
-  }
-  ASSERT_EQ(writes.size(), 1u);
-  EXPECT_EQ(writes[0]["id"], 1012);
-  EXPECT_EQ(writes[0]["hex"], "01000000");
-  EXPECT_EQ(writes[0]["result"], 0);
-  EXPECT_EQ(ImageRecord(Image(), "/LM/W3SVC/1", 1012), nullptr);
 }
 
 TEST_F(MetabaseTest, DocumentRootAndEncodingAreReadAndWritten) {
