@@ -5,17 +5,11 @@ import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import com.vantora.adminserver.demo.HostImage;
 import com.vantora.adminserver.demo.Json;
-import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.Test;
 
-class FilterMethodsTest {
+class FilterMethodsTest extends NativeMethodsTest {
     private static final String FILTERS = "metabase /LM/W3SVC/Filters";
     private static final String MODULE = "C:\\PHP\\php5isapi.dll";
-
-    @AfterEach
-    void nothingLeftOpen() {
-        HostFixture.assertNothingOpen();
-    }
 
     @Test
     void eachMethodAnswersAndTheImageShowsWhatItDid() {

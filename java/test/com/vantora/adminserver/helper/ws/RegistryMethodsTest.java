@@ -7,19 +7,13 @@ import com.vantora.adminserver.demo.HostImage;
 import com.vantora.adminserver.demo.Json;
 import com.vantora.winsim.SimulatedHost;
 import java.util.Map;
-import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.Test;
 
-class RegistryMethodsTest {
+class RegistryMethodsTest extends NativeMethodsTest {
     private static final String REDIRECTOR =
             "registry HKLM\\SOFTWARE\\Apache Software Foundation\\Jakarta Isapi Redirector\\1.0";
     private static final String ENVIRONMENT =
             "registry HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
-
-    @AfterEach
-    void nothingLeftOpen() {
-        HostFixture.assertNothingOpen();
-    }
 
     @Test
     void eachMethodWritesAndRemovesItsEntries() {

@@ -3,16 +3,10 @@ package com.vantora.adminserver.helper.ws;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
-import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.params.ParameterizedTest;
 import org.junit.jupiter.params.provider.CsvSource;
 
-class ServiceMethodsTest {
-    @AfterEach
-    void nothingLeftOpen() {
-        HostFixture.assertNothingOpen();
-    }
-
+class ServiceMethodsTest extends NativeMethodsTest {
     @ParameterizedTest(name = "W3SVC in state {0}")
     @CsvSource({"4, true", "7, true", "1, false"})
     void theThreeMethodsFollowTheServicesAndStartAStoppedAdminService(long state, boolean running) {

@@ -14,16 +14,10 @@ import java.util.concurrent.Callable;
 import java.util.concurrent.ExecutorService;
 import java.util.concurrent.Executors;
 import java.util.concurrent.Future;
-import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.Test;
 
-class WebSiteMethodsTest {
+class WebSiteMethodsTest extends NativeMethodsTest {
     private static final String ROOT = "metabase /LM/W3SVC/1/ROOT";
-
-    @AfterEach
-    void nothingLeftOpen() {
-        HostFixture.assertNothingOpen();
-    }
 
     @Test
     void eachMethodAnswersAndTheImageShowsWhatItDid() {
