@@ -213,7 +213,9 @@ public final class HostImage {
             if (!(record.get("id") instanceof Long id)) {
                 throw new IllegalArgumentException(at + ".id: expected an integer");
             }
-            String fact = put(Area.METABASE, "metabase " + path + "  #" + id, data(record, "value")
+            MetabaseSchema.Property property = MetabaseSchema.byId(id);
+            String fact = put(Area.METABASE, "metabase " + path + "  #" + id + (property == null ? "" : " " + property.name()),
+                    data(record, "value")
                     + " (attr " + Describe.value(record.get("attributes"))
                     + ", user " + Describe.value(record.get("userType"))
                     + ", type " + Describe.value(record.get("dataType")) + ")");
