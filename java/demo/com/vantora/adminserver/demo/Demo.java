@@ -1,5 +1,6 @@
 package com.vantora.adminserver.demo;
 
+import com.vantora.adminserver.helper.ws.IISConfigure;
 import java.io.IOException;
 import java.io.PrintStream;
 import java.nio.charset.StandardCharsets;
@@ -94,11 +95,20 @@ public final class Demo {
         command.add(Paths.get(System.getProperty("java.home"), "bin", "java").toString());
         command.add("-Djava.library.path=" + System.getProperty("java.library.path"));
         command.add("-cp");
-        command.add(System.getProperty("java.class.path"));
+        // where the classes came from rather than java.class.path, which a test launcher does not fill
+        command.add(jarOf(DemoCalls.class) + java.io.File.pathSeparator + jarOf(IISConfigure.class));
         command.add(DemoCalls.class.getName());
         ProcessBuilder builder = new ProcessBuilder(command).inheritIO();
         builder.environment().put("WINSIM_HOST", image.toString());
         builder.environment().put("WINSIM_JOURNAL", journal.toString());
         return builder.start().waitFor();
+    }
+
+    private static String jarOf(Class<?> type) {
+        try {
+            return Paths.get(type.getProtectionDomain().getCodeSource().getLocation().toURI()).toString();
+        } catch (java.net.URISyntaxException e) {
+            throw new IllegalStateException(e);
+        }
     }
 }

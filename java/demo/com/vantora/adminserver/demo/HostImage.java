@@ -213,9 +213,7 @@ public final class HostImage {
             if (!(record.get("id") instanceof Long id)) {
                 throw new IllegalArgumentException(at + ".id: expected an integer");
             }
-            MetabaseSchema.Property property = MetabaseSchema.byId(id);
-            String fact = put(Area.METABASE, "metabase " + path + "  #" + id + (property == null ? "" : " " + property.name()),
-                    data(record, "value")
+            String fact = put(Area.METABASE, "metabase " + path + "  #" + id, data(record, "value")
                     + " (attr " + Describe.value(record.get("attributes"))
                     + ", user " + Describe.value(record.get("userType"))
                     + ", type " + Describe.value(record.get("dataType")) + ")");

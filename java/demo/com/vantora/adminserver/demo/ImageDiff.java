@@ -57,7 +57,7 @@ public final class ImageDiff {
                 continue;
             }
             String subject = change.fact().substring(0, split);
-            String detail = change.fact().substring(split + 2);
+            String detail = named(change.fact().substring(split + 2));
             if (detail.equals("(key)")) {
                 lines.add(change.line());
                 group = subject;
@@ -79,6 +79,15 @@ public final class ImageDiff {
             }
         }
         return lines.isEmpty() ? List.of("no changes") : lines;
+    }
+
+    /** "#6016" as "#6016 AccessFlags", when the property table knows the id. */
+    private static String named(String detail) {
+        if (detail.matches("#\\d{1,10}")) {
+            MetabaseSchema.Property p = MetabaseSchema.byId(Long.parseLong(detail.substring(1)));
+            return p == null ? detail : detail + " " + p.name();
+        }
+        return detail;
     }
 
     /** Each entry of {@code from} that {@code other} lacks (counting repeats), behind the marker. */
