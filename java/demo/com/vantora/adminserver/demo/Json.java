@@ -36,7 +36,14 @@ public final class Json {
     }
 
     public static String quote(String s) {
-        return COMPACT.toJson(s);
+        // most text needs no escape, and a writer per string would cost more than the rest of a large diff
+        for (int i = 0; i < s.length(); i++) {
+            char c = s.charAt(i);
+            if (c < 0x20 || c == '"' || c == '\\' || c == '\u2028' || c == '\u2029') {
+                return COMPACT.toJson(s);
+            }
+        }
+        return '"' + s + '"';
     }
 
     public static String write(Object value) {

@@ -40,6 +40,7 @@ public final class MetabaseXml {
     /** Element names that say "no KeyType record" or mean something else; a key type with one of them is an attribute. */
     private static final Set<String> RESERVED = Set.of(
             "IIS_ROOT", "IIsConfigObject", "IIS_Global", "Custom", "MBProperty", "configuration");
+    private static final Pattern DECIMAL = Pattern.compile("[0-9]{1,10}");
     private static final Pattern ELEMENT_NAME = Pattern.compile("[A-Za-z_][A-Za-z0-9_.-]*");
 
     private MetabaseXml() {
@@ -373,7 +374,7 @@ public final class MetabaseXml {
     }
 
     private static Long number(String text) {
-        if (text == null || !text.matches("[0-9]{1,10}")) {
+        if (text == null || !DECIMAL.matcher(text).matches()) {
             return null;
         }
         long n = Long.parseLong(text);
