@@ -46,8 +46,6 @@ public final class MetabaseXml {
     private MetabaseXml() {
     }
 
-    // ---- reading
-
     /** The metabase tree ({@code name, records, children}) the file holds. */
     public static Map<String, Object> read(byte[] bytes, String file) throws BadInput {
         String text;
@@ -410,8 +408,6 @@ public final class MetabaseXml {
         return null;
     }
 
-    // ---- writing
-
     /** The file for a metabase tree; BadInput names the first record the format cannot hold. */
     public static String write(Map<String, Object> root, String file) throws BadInput {
         StringBuilder out = new StringBuilder("<?xml version =\"1.0\"?>" + NL
@@ -574,8 +570,6 @@ public final class MetabaseXml {
         }
         return out.toString();
     }
-
-    // ---- the image's shapes
 
     static Map<String, Object> key(String name) {
         Map<String, Object> key = new LinkedHashMap<>();
