@@ -8,6 +8,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 "$root/scripts/install-deps.sh" >&2
 (cd "$root" && cmake --preset host >/dev/null && cmake --build --preset host --target iisconfigure_demo >/dev/null) >&2
-exec java -Diisconfigure.stockImage="$root/hosts/iis6-stock.json" \
+exec java -XX:TieredStopAtLevel=1 -XX:+UseSerialGC -Diisconfigure.stockImage="$root/hosts/iis6-stock.json" \
   -cp "$root/build/host/java/iisconfigure-demo.jar:/usr/share/java/gson.jar" \
   com.vantora.adminserver.demo.HostImageTool "$@"

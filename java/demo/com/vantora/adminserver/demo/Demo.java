@@ -9,6 +9,7 @@ import java.nio.file.Path;
 import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.List;
+import java.util.Map;
 
 /**
  * Runs every native method of IISConfigure against a copy of a simulated host image, or against a
@@ -34,13 +35,16 @@ public final class Demo {
         Path journal = folder.resolve("journal.jsonl");
         String source;
         Path exportTo = null;
+        HostImage before;
         try {
             if (args.length > 0 && args[0].equals("--metabase")) {
                 HostImageTool.Options o = HostImageTool.Options.parse(args, 1);
                 if (o.base() != null) {
                     throw new IllegalArgumentException();
                 }
-                Files.writeString(image, Json.writePretty(HostImageTool.fromMetabase(o.file(), o.registries(), null)));
+                Map<String, Object> imported = HostImageTool.fromMetabase(o.file(), o.registries(), null);
+                Files.writeString(image, Json.write(imported));
+                before = HostImage.ofParsed(imported);
                 source = o.file() + String.join("", o.registries().stream().map(r -> " + " + r).toList());
                 exportTo = o.exportTo();
             } else if (args.length <= 1) {
@@ -50,6 +54,7 @@ public final class Demo {
                 }
                 Files.copy(from, image);
                 source = from.toString();
+                before = HostImage.read(image);
             } else {
                 throw new IllegalArgumentException();
             }
@@ -60,7 +65,6 @@ public final class Demo {
             err.println(USAGE);
             return 2;
         }
-        HostImage before = HostImage.read(image);
         out.println("Host: " + source + " (working image " + image + ")");
         out.println();
         out.flush();
@@ -69,15 +73,21 @@ public final class Demo {
             err.println("the calls ended with exit status " + status);
             return 1;
         }
-        HostImage after = HostImage.read(image);
+        Map<String, Object> afterImage;
+        try {
+            afterImage = HostImageTool.readImage(image);
+        } catch (BadInput e) {
+            err.println(e.getMessage());
+            return 1;
+        }
+        HostImage after = HostImage.ofParsed(afterImage);
         long calls = Files.exists(journal) ? Files.lines(journal).count() : 0;
         out.println();
         out.println("What changed (" + calls + " platform calls, journal " + journal + "):");
         ImageDiff.lines(before, after).forEach(line -> out.println("  " + line));
         if (exportTo != null) {
             try {
-                String xml = MetabaseXml.write(HostImageTool.metabase(HostImageTool.readImage(image), image.toString()),
-                        image.toString());
+                String xml = MetabaseXml.write(HostImageTool.metabase(afterImage, image.toString()), image.toString());
                 Files.write(exportTo, xml.getBytes(StandardCharsets.UTF_8));
                 out.println();
                 out.println("The changed metabase is in " + exportTo);
@@ -94,6 +104,9 @@ public final class Demo {
         List<String> command = new ArrayList<>();
         command.add(Paths.get(System.getProperty("java.home"), "bin", "java").toString());
         command.add("-Djava.library.path=" + System.getProperty("java.library.path"));
+        // a short run: the first compiler tier and one garbage collector thread start and finish sooner
+        command.add("-XX:TieredStopAtLevel=1");
+        command.add("-XX:+UseSerialGC");
         command.add("-cp");
         // where the classes came from rather than java.class.path, which a test launcher does not fill
         command.add(jarOf(DemoCalls.class) + java.io.File.pathSeparator + jarOf(IISConfigure.class));

@@ -138,8 +138,10 @@ public final class MetabaseXml {
                     if (c == '\r' && i + 1 < s.length() && s.charAt(i + 1) == '\n') {
                         i++;
                     }
+                } else if (c == '\t') {
+                    xml.append("&#9;");
                 } else {
-                    xml.append(c == '\t' ? "&#9;" : String.valueOf(c));
+                    xml.append(c);
                 }
             }
             if (i < s.length()) {
