@@ -17,8 +17,8 @@ import java.util.Map;
  * error naming the file, the line and the problem, exit status 2 and nothing on standard output.
  */
 public final class HostImageTool {
-    static final String USAGE = "usage: host-image.sh from-metabase METABASE.xml [--registry FILE.reg ...] [--base IMAGE.json]"
-            + " | to-metabase IMAGE.json | generate --sites N [--seed S]";
+    static final String USAGE = "usage: host-image.sh from-metabase METABASE.xml [--registry FILE.reg ...]"
+            + " [--base IMAGE.json] | to-metabase IMAGE.json | generate --sites N [--seed S]";
 
     private HostImageTool() {
     }

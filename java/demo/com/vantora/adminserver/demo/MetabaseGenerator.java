@@ -55,9 +55,12 @@ final class MetabaseGenerator {
             }
         }
         if (random.nextInt(4) == 0) {
-            long id = random.nextBoolean() ? 60000 + random.nextInt(1000) : PROPERTIES.get(random.nextInt(PROPERTIES.size())).id();
+            // an id the table lacks, or one it describes otherwise
+            long id = random.nextBoolean() ? 60000 + random.nextInt(1000)
+                    : PROPERTIES.get(random.nextInt(PROPERTIES.size())).id();
             long[] userTypes = {1, 2, 100, 101, 7};
-            Map<String, Object> custom = record(id, random.nextInt(256), userTypes[random.nextInt(5)], 1 + random.nextInt(5), null, random);
+            Map<String, Object> custom = record(id, random.nextInt(256), userTypes[random.nextInt(5)],
+                    1 + random.nextInt(5), null, random);
             if (records(key).stream().noneMatch(r -> Long.valueOf(id).equals(((Map<?, ?>) r).get("id")))) {
                 records(key).add(custom);
             }

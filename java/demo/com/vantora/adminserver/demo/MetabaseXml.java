@@ -330,7 +330,8 @@ public final class MetabaseXml {
         if ((flags & MetabaseSchema.SECURE) != 0 || type == 3) {
             byte[] bytes = ImageValues.unhex(text);
             if (bytes == null) {
-                throw new IllegalArgumentException(text.length() % 2 != 0 ? "odd-length hex" : "not hex: " + Json.quote(text));
+                throw new IllegalArgumentException(
+                        text.length() % 2 != 0 ? "odd-length hex" : "not hex: " + Json.quote(text));
             }
             return new Object[] {"hex", ImageValues.hex(bytes)};
         }
@@ -350,7 +351,8 @@ public final class MetabaseXml {
             return text.equalsIgnoreCase("TRUE") ? 1 : 0;
         }
         if (p == null || p.flags().isEmpty()) {
-            throw new IllegalArgumentException(Json.quote(text) + " is not a DWORD" + (p != null && p.isBool() ? " nor TRUE or FALSE" : ""));
+            throw new IllegalArgumentException(
+                    Json.quote(text) + " is not a DWORD" + (p != null && p.isBool() ? " nor TRUE or FALSE" : ""));
         }
         long value = 0;
         for (String piece : text.split("\\|", -1)) {
@@ -434,7 +436,8 @@ public final class MetabaseXml {
             element = (String) records.get(0).get("value");
             skip = 0;
         }
-        out.append('<').append(element).append("\tLocation =\"").append(escape(location, w, location, null)).append('"').append(NL);
+        out.append('<').append(element).append("\tLocation =\"").append(escape(location, w, location, null))
+                .append('"').append(NL);
         List<Map<String, Object>> custom = new ArrayList<>();
         for (int i = 0; i < records.size(); i++) {
             Map<String, Object> r = records.get(i);
@@ -511,7 +514,8 @@ public final class MetabaseXml {
         if (type == 5 && value instanceof List<?> entries && !entries.equals(List.of(""))) {
             StringJoiner text = new StringJoiner(NL + "\t\t\t");
             for (int i = 0; i < entries.size(); i++) {
-                if (!(entries.get(i) instanceof String entry) || entry.matches("(?s).*[\r\n].*") || i > 0 && entry.startsWith("\t")) {
+                if (!(entries.get(i) instanceof String entry) || entry.indexOf('\r') >= 0 || entry.indexOf('\n') >= 0
+                        || i > 0 && entry.startsWith("\t")) {
                     throw w.fail(path, id, "entry " + (i + 1) + " cannot be written one entry a line");
                 }
                 text.add(escape(entry, w, path, id));
