@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
 # Builds the library and shows it at work: the Java class, through JNI,
-# configuring a copy of a simulated IIS 6 host (the stock one, or the image
-# named as the first argument), then what changed.
+# configuring a copy of a simulated IIS 6 host, then what changed. The host is
+# the stock one, the image named as the only argument, or a captured server:
+#   demo.sh --metabase METABASE.xml [--registry FILE.reg ...] [--export-metabase OUT.xml]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+root=$(cd "$(dirname "$0")/.." && pwd)
 
-scripts/install-deps.sh >&2
-cmake --preset host >/dev/null
-cmake --build --preset host --target iisconfigure iisconfigure_demo >/dev/null
-image=${1:-hosts/iis6-stock.json}
-exec java -Djava.library.path=build/host \
-  -cp build/host/iisconfigure.jar:build/host/java/iisconfigure-demo.jar \
-  com.vantora.adminserver.demo.Demo "$(realpath "$image")"
+"$root/scripts/install-deps.sh" >&2
+(cd "$root" && cmake --preset host >/dev/null && cmake --build --preset host --target iisconfigure iisconfigure_demo >/dev/null) >&2
+exec java -XX:TieredStopAtLevel=1 -XX:+UseSerialGC -Djava.library.path="$root/build/host" -Diisconfigure.stockImage="$root/hosts/iis6-stock.json" \
+  -cp "$root/build/host/iisconfigure.jar:$root/build/host/java/iisconfigure-demo.jar:/usr/share/java/gson.jar" \
+  com.vantora.adminserver.demo.Demo "$@"

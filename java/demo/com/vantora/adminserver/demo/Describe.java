@@ -27,6 +27,9 @@ public final class Describe {
             list.forEach(item -> out.add(value(item)));
             return out.toString();
         }
+        if (v == null || v instanceof Long || v instanceof Boolean) {
+            return String.valueOf(v);
+        }
         return Json.write(v);
     }
 

@@ -41,23 +41,53 @@ public final class ImageDiff {
     }
 
     /**
-     * The changes as lines to print, or the single line "no changes". A list-valued record that
-     * changed is followed by the entries it gained and lost rather than shown whole twice.
+     * The changes as lines to print, or the single line "no changes". Changes to a key's records and a
+     * registry key's values come under one line naming the key, so that a server of thousands of keys
+     * reads as the few it changed. A list-valued record that changed is followed by the entries it
+     * gained and lost rather than shown whole twice.
      */
     public static List<String> lines(HostImage before, HostImage after) {
         List<String> lines = new ArrayList<>();
+        String group = null;
         for (Change change : changes(before, after)) {
+            int split = change.fact().indexOf("  ");
+            if (split < 0) {
+                lines.add(change.line());
+                group = null;
+                continue;
+            }
+            String subject = change.fact().substring(0, split);
+            String detail = named(change.fact().substring(split + 2));
+            if (detail.equals("(key)")) {
+                lines.add(change.line());
+                group = subject;
+                continue;
+            }
+            if (!subject.equals(group)) {
+                lines.add(subject);
+                group = subject;
+            }
             List<String> was = before.entries(change.fact());
             List<String> is = after.entries(change.fact());
+            Change item = new Change(change.kind(), detail, change.before(), change.after());
             if (change.kind() == Kind.CHANGED && was != null && is != null) {
-                lines.add("~ " + change.fact() + "  " + was.size() + " entries -> " + is.size() + " entries");
-                entryChanges(was, is, "    - ", lines);
-                entryChanges(is, was, "    + ", lines);
+                lines.add("  ~ " + detail + "  " + was.size() + " entries -> " + is.size() + " entries");
+                entryChanges(was, is, "      - ", lines);
+                entryChanges(is, was, "      + ", lines);
             } else {
-                lines.add(change.line());
+                lines.add("  " + item.line());
             }
         }
         return lines.isEmpty() ? List.of("no changes") : lines;
+    }
+
+    /** "#6016" as "#6016 AccessFlags", when the property table knows the id. */
+    private static String named(String detail) {
+        if (detail.matches("#\\d{1,10}")) {
+            MetabaseSchema.Property p = MetabaseSchema.byId(Long.parseLong(detail.substring(1)));
+            return p == null ? detail : detail + " " + p.name();
+        }
+        return detail;
     }
 
     /** Each entry of {@code from} that {@code other} lacks (counting repeats), behind the marker. */

@@ -8,128 +8,72 @@ import java.io.PrintStream;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
-import java.util.ArrayList;
-import java.util.LinkedHashMap;
 import java.util.List;
 import java.util.Map;
 import java.util.function.Consumer;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
+import org.junit.jupiter.params.ParameterizedTest;
+import org.junit.jupiter.params.provider.ValueSource;
 
 class ImageDiffTest {
     private static final HostImage BASE = HostImage.parse(HostImageTest.SAMPLE);
+    private static final String W3SVC = "iis.metabase.children.0.children.0";
 
-    /** The sample image with one edit made to its parsed JSON. */
-    @SuppressWarnings("unchecked")
-    private static HostImage edited(Consumer<Map<String, Object>> edit) {
-        Map<String, Object> root = (Map<String, Object>) Json.parse(HostImageTest.SAMPLE);
-        edit.accept(root);
+    /** The sample image with one edit made to the parsed JSON node at a dotted path of members and indexes. */
+    private static HostImage edited(String path, Consumer<Map<String, Object>> edit) {
+        Map<String, Object> root = HostImageTool.cast(Json.parse(HostImageTest.SAMPLE));
+        Object node = root;
+        for (String step : path.isEmpty() ? new String[0] : path.split("\\.")) {
+            node = step.matches("\\d+") ? ((List<?>) node).get(Integer.parseInt(step)) : ((Map<?, ?>) node).get(step);
+        }
+        edit.accept(HostImageTool.cast(node));
         return HostImage.of(root);
     }
 
-    @SuppressWarnings("unchecked")
-    private static Map<String, Object> at(Object node, Object... steps) {
-        for (Object step : steps) {
-            node = step instanceof String s ? ((Map<String, Object>) node).get(s) : ((List<Object>) node).get((Integer) step);
-        }
-        return (Map<String, Object>) node;
-    }
+    private static final Map<String, HostImage> EDITS = Map.of(
+            "added key", edited(W3SVC + ".children.1.children.0", root -> MetabaseXml.list(root, "children").add(
+                    Json.parse("{\"name\": \"jk\", \"records\": [{\"id\": 3001, \"attributes\": 1, \"userType\": 2,"
+                            + " \"dataType\": 2, \"value\": \"C:\\\\jk\"}], \"children\": []}"))),
+            "changed list", edited(W3SVC + ".records.1", mimeMap -> mimeMap.put("value",
+                    List.of(".txt,text/plain", ".txt,text/plain", ".php,text/html"))),
+            "changed value", edited(W3SVC + ".records.2", accessFlags -> accessFlags.put("value", 513L)),
+            "removed registry key", edited("registry.HKEY_LOCAL_MACHINE.children.0", software ->
+                    MetabaseXml.list(software, "children").clear()));
 
-    @SuppressWarnings("unchecked")
-    private static List<Object> list(Map<String, Object> node, String member) {
-        return (List<Object>) node.get(member);
-    }
-
-    private static Map<String, Object> key(String name, Object... records) {
-        Map<String, Object> key = new LinkedHashMap<>();
-        key.put("name", name);
-        key.put("records", new ArrayList<>(List.of(records)));
-        key.put("children", new ArrayList<>());
-        return key;
-    }
-
-    @Test
-    void equalImagesHaveNoChanges() {
-        assertEquals(List.of("no changes"), ImageDiff.lines(BASE, HostImage.parse(HostImageTest.SAMPLE)));
-        assertEquals(List.of(), ImageDiff.changes(BASE, BASE));
-    }
-
-    @Test
-    void addedKeyShowsWithItsRecords() {
-        HostImage after = edited(root -> list(at(root, "iis", "metabase", "children", 0, "children", 0, "children", 1,
-                "children", 0), "children").add(key("jk", Json.parse(
-                "{\"id\": 3001, \"attributes\": 1, \"userType\": 2, \"dataType\": 2, \"value\": \"C:\\\\jk\"}"))));
-        assertEquals(List.of("+ metabase /LM/W3SVC/1/Root/jk  (key)",
-                "+ metabase /LM/W3SVC/1/Root/jk  #3001  \"C:\\\\jk\" (attr 1, user 2, type 2)"),
-                ImageDiff.lines(BASE, after));
-    }
-
-    @Test
-    void changedListShowsTheEntriesGainedAndLost() {
-        HostImage after = edited(root -> {
-            List<Object> mimeMap = list(at(root, "iis", "metabase", "children", 0, "children", 0, "records", 1), "value");
-            mimeMap.remove(0);
-            mimeMap.add(".txt,text/plain");
-            mimeMap.add(".php,text/html");
-        });
-        // A second copy of an entry counts as gained.
-        assertEquals(List.of("~ metabase /LM/W3SVC  #6015  2 entries -> 3 entries", "    - \".htm,text/html\"",
-                "    + \".txt,text/plain\"", "    + \".php,text/html\""), ImageDiff.lines(BASE, after));
-    }
-
-    @Test
-    void changedServiceStateShowsOldAndNew() {
-        HostImage after = edited(root -> at(root, "services", 0).put("state", 1L));
-        assertEquals(List.of(new ImageDiff.Change(ImageDiff.Kind.CHANGED, "service W3SVC",
-                "running (4), start type 2", "stopped (1), start type 2")), ImageDiff.changes(BASE, after));
-        assertEquals(List.of("~ service W3SVC  running (4), start type 2 -> stopped (1), start type 2"),
-                ImageDiff.lines(BASE, after));
-    }
-
-    @Test
-    void changedRecordValueIsOneLine() {
-        HostImage after = edited(root -> at(root, "iis", "metabase", "children", 0, "children", 0, "records", 2)
-                .put("value", 513L));
-        assertEquals(List.of("~ metabase /LM/W3SVC  #6016  4294967295 (attr 1, user 2, type 1) -> 513 (attr 1, user 2, type 1)"),
-                ImageDiff.lines(BASE, after));
-    }
-
-    @Test
-    void removedRegistryKeyShowsWhatWentWithIt() {
-        HostImage after = edited(root -> list(at(root, "registry", "HKEY_LOCAL_MACHINE", "children", 0), "children").clear());
-        assertEquals(List.of("- registry HKLM\\SOFTWARE\\PHP  (key)",
-                "- registry HKLM\\SOFTWARE\\PHP  IniFilePath  REG_SZ \"C:\\\\PHP\""), ImageDiff.lines(BASE, after));
+    @ParameterizedTest
+    @ValueSource(strings = {
+        "added key|+ metabase /LM/W3SVC/1/Root/jk  (key)|  + #3001 Path  \"C:\\\\jk\" (attr 1, user 2, type 2)",
+        "changed list|metabase /LM/W3SVC|  ~ #6015 MimeMap  2 entries -> 3 entries|      - \".htm,text/html\""
+            + "|      + \".txt,text/plain\"|      + \".php,text/html\"",
+        "changed value|metabase /LM/W3SVC|  ~ #6016 AccessFlags  4294967295 (attr 1, user 2, type 1) -> 513 (attr 1, user 2, type 1)",
+        "removed registry key|- registry HKLM\\SOFTWARE\\PHP  (key)|  - IniFilePath  REG_SZ \"C:\\\\PHP\"",
+    })
+    void showsOnlyWhatChangedUnderItsKey(String table) {
+        List<String> cells = List.of(table.split("\\|"));
+        assertEquals(cells.subList(1, cells.size()), ImageDiff.lines(BASE, EDITS.get(cells.get(0))));
     }
 
     @Test
     void changesComeAreaByAreaAndRemovalsWhereTheyStood() {
-        HostImage after = edited(root -> {
-            list(root, "broadcasts").add(Json.parse("{\"message\": 26, \"lParam\": \"Environment\", \"flags\": 2, \"timeout\": 5}"));
+        assertEquals(List.of("no changes"), ImageDiff.lines(BASE, HostImage.parse(HostImageTest.SAMPLE)));
+        HostImage after = edited("", root -> {
+            MetabaseXml.list(root, "broadcasts").add(Json.parse("{\"message\": 26, \"lParam\": \"Environment\", \"flags\": 2, \"timeout\": 5}"));
             root.put("iis", null);
-            list(root, "services").remove(0);
-            list(root, "services").add(Json.parse("{\"name\": \"W3SVC\", \"state\": 4, \"startType\": 2}"));
+            MetabaseXml.list(root, "services").add(MetabaseXml.list(root, "services").remove(0));
         });
         List<String> lines = ImageDiff.lines(BASE, after);
         assertEquals(List.of("~ iis  installed -> not installed", "- metabase /LM  (key)"), lines.subList(0, 2));
         assertTrue(lines.contains("- backup \"before-upgrade\" v3  saved"));
         assertEquals("+ broadcast 2  message 26 lParam \"Environment\" flags 2 timeout 5", lines.get(lines.size() - 1));
-        // a reordered service is not a change
-        assertTrue(lines.stream().noneMatch(line -> line.contains("service")), lines.toString());
-
-        HostImage withoutFilters = edited(root -> {
-            List<Object> w3svc = list(at(root, "iis", "metabase", "children", 0, "children", 0), "children");
-            w3svc.remove(0);
-            w3svc.add(key("Info"));
-        });
-        assertEquals(List.of("- metabase /LM/W3SVC/Filters  (key)", "+ metabase /LM/W3SVC/Info  (key)"),
-                ImageDiff.lines(BASE, withoutFilters));
+        assertTrue(lines.stream().noneMatch(line -> line.contains("service")), "a reordered service is not a change");
     }
 
     @Test
     void commandLinePrintsTheDiffOrSaysWhatIsWrong(@TempDir Path dir) throws Exception {
         Path before = Files.writeString(dir.resolve("before.json"), HostImageTest.SAMPLE);
         Path after = Files.writeString(dir.resolve("after.json"), HostImageTest.SAMPLE.replace("\"state\": 1,", "\"state\": 4,"));
-        Path broken = Files.writeString(dir.resolve("broken.json"), "{\"services\": 1}");
+        Files.writeString(dir.resolve("broken.json"), "{\"services\": 1}");
         assertEquals(List.of(0, "~ service IISADMIN  stopped (1), start type 4, start result 1058, denied access 0x10"
                 + " -> running (4), start type 4, start result 1058, denied access 0x10\n", ""),
                 run(before.toString(), after.toString()));

@@ -1,0 +1,124 @@
+package com.vantora.adminserver.demo;
+
+import com.vantora.adminserver.demo.MetabaseSchema.Property;
+import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.Comparator;
+import java.util.List;
+import java.util.Map;
+import java.util.Random;
+import java.util.Set;
+
+/**
+ * A shared host: the stock metabase with thousands of sites, each with a few properties of every
+ * form (flags, booleans, text, lists, hex, secure values, custom records) chosen from the seed.
+ */
+final class MetabaseGenerator {
+    /** Records the library reads to find its way; random values there would make a different server. */
+    private static final Set<Long> LEFT_ALONE = Set.of(1002L, 1015L, 1016L, 1017L, 1023L, 2040L, 2041L, 2042L,
+            2043L, 2044L, 2045L, 2168L, 3001L, 6014L, 6015L, 9101L);
+    private static final String LETTERS = "abcXYZ09 .,;:/\\%&<>\"'\té\u20ac";
+    private static final List<Property> PROPERTIES = MetabaseSchema.all().stream()
+            .filter(p -> !LEFT_ALONE.contains(p.id())).sorted(Comparator.comparingLong(Property::id)).toList();
+
+    private MetabaseGenerator() {
+    }
+
+    static Map<String, Object> generate(int sites, long seed, Path stock) throws BadInput {
+        Map<String, Object> root = HostImageTool.metabase(HostImageTool.readImage(stock), stock.toString());
+        Map<String, Object> w3svc = child(child(root, "LM"), "W3SVC");
+        Map<String, Object> pools = child(w3svc, "AppPools");
+        Random random = new Random(seed);
+        for (int i = 2; i <= sites; i++) {
+            Map<String, Object> site = add(w3svc, Integer.toString(i), "IIsWebServer");
+            records(site).add(text(1015, 1, 1, "Site " + i));
+            records(site).add(MetabaseXml.record(1023, 0, 1, 5, "value", List.of(":80:site" + i + ".example.com")));
+            extras(site, random);
+            Map<String, Object> root1 = add(site, "ROOT", "IIsWebVirtualDir");
+            records(root1).add(text(3001, 1, 2, "D:\\Sites\\site" + i));
+            records(root1).add(MetabaseXml.record(6016, 1, 2, 1, "value", 513L));
+            records(root1).add(text(9101, 1, 1, "Pool" + i % 20));
+            extras(root1, random);
+        }
+        for (int i = 0; i < Math.min(20, sites); i++) {
+            add(pools, "Pool" + i, "IIsApplicationPool");
+        }
+        return root;
+    }
+
+    /** Up to three named properties and sometimes a custom record, after the key's own. */
+    private static void extras(Map<String, Object> key, Random random) {
+        for (int n = random.nextInt(4); n > 0; n--) {
+            Property p = PROPERTIES.get(random.nextInt(PROPERTIES.size()));
+            if (records(key).stream().noneMatch(r -> Long.valueOf(p.id()).equals(((Map<?, ?>) r).get("id")))) {
+                records(key).add(record(p.id(), p.attributes(), p.userType(), p.dataType(), p, random));
+            }
+        }
+        if (random.nextInt(4) == 0) {
+            // an id the table lacks, or one it describes otherwise
+            long id = random.nextBoolean() ? 60000 + random.nextInt(1000)
+                    : PROPERTIES.get(random.nextInt(PROPERTIES.size())).id();
+            long[] userTypes = {1, 2, 100, 101, 7};
+            Map<String, Object> custom = record(id, random.nextInt(256), userTypes[random.nextInt(5)],
+                    1 + random.nextInt(5), null, random);
+            if (records(key).stream().noneMatch(r -> Long.valueOf(id).equals(((Map<?, ?>) r).get("id")))) {
+                records(key).add(custom);
+            }
+        }
+    }
+
+    private static Map<String, Object> record(long id, long attributes, long userType, int type, Property p, Random random) {
+        if ((attributes & MetabaseSchema.SECURE) != 0 || type == 3) {
+            byte[] bytes = new byte[random.nextInt(3) * 8];
+            random.nextBytes(bytes);
+            return MetabaseXml.record(id, attributes, userType, type, "hex", ImageValues.hex(bytes));
+        }
+        Object value = switch (type) {
+            case 1 -> p != null && p.isBool() ? random.nextInt(3) : p != null && !p.flags().isEmpty()
+                    ? p.flags().values().stream().filter(bit -> random.nextBoolean()).reduce(0L, Long::sum)
+                    : random.nextLong() & 0xFFFFFFFFL;
+            case 5 -> {
+                List<String> entries = new ArrayList<>();
+                for (int n = random.nextInt(4); n > 0; n--) {
+                    entries.add("e" + string(random));
+                }
+                yield entries;
+            }
+            default -> string(random);
+        };
+        return MetabaseXml.record(id, attributes, userType, type, "value", value instanceof Integer i ? (long) i : value);
+    }
+
+    private static String string(Random random) {
+        StringBuilder s = new StringBuilder();
+        for (int n = random.nextInt(12); n > 0; n--) {
+            s.append(LETTERS.charAt(random.nextInt(LETTERS.length())));
+        }
+        return s.toString();
+    }
+
+    private static Map<String, Object> text(long id, long attributes, long userType, String value) {
+        return MetabaseXml.record(id, attributes, userType, 2, "value", value);
+    }
+
+    private static Map<String, Object> add(Map<String, Object> parent, String name, String keyType) {
+        Map<String, Object> key = MetabaseXml.key(name);
+        records(key).add(text(1002, 0, 1, keyType));
+        MetabaseXml.list(parent, "children").add(key);
+        return key;
+    }
+
+    private static Map<String, Object> child(Map<String, Object> parent, String name) throws BadInput {
+        for (Object c : MetabaseXml.list(parent, "children")) {
+            if (c instanceof Map<?, ?> key && name.equalsIgnoreCase(String.valueOf(key.get("name")))) {
+                return HostImageTool.cast(key);
+            }
+        }
+        throw new BadInput("stock image", 0, "no metabase key " + name);
+    }
+
+    @SuppressWarnings("unchecked")
+    private static List<Object> records(Map<String, Object> key) {
+        return (List<Object>) key.get("records");
+    }
+}

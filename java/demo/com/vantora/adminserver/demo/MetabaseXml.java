@@ -1,0 +1,632 @@
+package com.vantora.adminserver.demo;
+
+import com.vantora.adminserver.demo.MetabaseSchema.Property;
+import java.io.IOException;
+import java.io.StringReader;
+import java.nio.ByteBuffer;
+import java.nio.charset.CharacterCodingException;
+import java.nio.charset.StandardCharsets;
+import java.util.ArrayList;
+import java.util.HashMap;
+import java.util.HashSet;
+import java.util.LinkedHashMap;
+import java.util.List;
+import java.util.Locale;
+import java.util.Map;
+import java.util.Set;
+import java.util.StringJoiner;
+import java.util.regex.Pattern;
+import javax.xml.parsers.ParserConfigurationException;
+import javax.xml.parsers.SAXParserFactory;
+import org.xml.sax.Attributes;
+import org.xml.sax.InputSource;
+import org.xml.sax.Locator;
+import org.xml.sax.SAXException;
+import org.xml.sax.SAXParseException;
+import org.xml.sax.helpers.DefaultHandler;
+
+/**
+ * MetaBase.xml, IIS 6's metabase on disk, read into an image's metabase tree and written back from one.
+ * Reading then writing then reading gives the same records; writing then reading then writing the same text.
+ */
+public final class MetabaseXml {
+    private static final String NL = "\r\n";
+    private static final long KEY_TYPE = 1002;
+    private static final List<String> DATA_TYPES = List.of("", "DWORD", "STRING", "BINARY", "EXPANDSZ", "MULTISZ");
+    private static final Map<String, Long> USER_TYPES = ordered(
+            "IIS_MD_UT_SERVER", 1, "IIS_MD_UT_FILE", 2, "IIS_MD_UT_WAM", 100, "ASP_MD_UT_APP", 101);
+    private static final Map<String, Long> ATTRIBUTES = ordered("INHERIT", 1, "PARTIAL_PATH", 2, "SECURE", 4,
+            "REFERENCE", 8, "VOLATILE", 16, "ISINHERITED", 32, "INSERT_PATH", 64, "LOCAL_MACHINE_ONLY", 128);
+    /** Element names that say "no KeyType record" or mean something else; a key type with one of them is an attribute. */
+    private static final Set<String> RESERVED = Set.of(
+            "IIS_ROOT", "IIsConfigObject", "IIS_Global", "Custom", "MBProperty", "configuration");
+    private static final Pattern DECIMAL = Pattern.compile("[0-9]{1,10}");
+    private static final Pattern ELEMENT_NAME = Pattern.compile("[A-Za-z_][A-Za-z0-9_.-]*");
+
+    private MetabaseXml() {
+    }
+
+    /** The metabase tree ({@code name, records, children}) the file holds. */
+    public static Map<String, Object> read(byte[] bytes, String file) throws BadInput {
+        String text;
+        try {
+            text = StandardCharsets.UTF_8.newDecoder().decode(ByteBuffer.wrap(bytes)).toString();
+        } catch (CharacterCodingException e) {
+            throw new BadInput(file, 0, "not UTF-8 text");
+        }
+        Escaped escaped = new Escaped(text.startsWith("\uFEFF") ? text.substring(1) : text);
+        Reader reader = new Reader(file, escaped);
+        try {
+            SAXParserFactory factory = SAXParserFactory.newInstance();
+            factory.setFeature("http://apache.org/xml/features/disallow-doctype-decl", true);
+            factory.newSAXParser().parse(new InputSource(new StringReader(escaped.xml.toString())), reader);
+        } catch (SAXException e) {
+            if (e.getException() instanceof BadInput bad) {
+                throw bad;
+            }
+            int line = e instanceof SAXParseException p ? escaped.originalLine(p.getLineNumber()) : 0;
+            throw new BadInput(file, line, "malformed XML: " + e.getMessage().replaceAll("\\s+", " "));
+        } catch (ParserConfigurationException | IOException e) {
+            throw new IllegalStateException(e);
+        }
+        return reader.root;
+    }
+
+    /**
+     * The text with line breaks and tabs inside attribute values made character references, so that the
+     * parser's attribute value normalisation keeps them, and where each start tag and attribute stood.
+     */
+    private static final class Escaped {
+        final StringBuilder xml = new StringBuilder();
+        /** The original line each line of {@code xml} starts on. */
+        final List<Integer> lineStarts = new ArrayList<>(List.of(1));
+        final List<Integer> tagLines = new ArrayList<>();
+        final List<Map<String, Integer>> attributeLines = new ArrayList<>();
+        private int line = 1;
+
+        Escaped(String s) {
+            int i = 0;
+            while (i < s.length()) {
+                if (s.charAt(i) != '<') {
+                    copy(s, i++);
+                    continue;
+                }
+                String end = s.startsWith("<!--", i) ? "-->" : s.startsWith("<![CDATA[", i) ? "]]>"
+                        : s.startsWith("<?", i) ? "?>" : s.startsWith("<!", i) || s.startsWith("</", i) ? ">" : null;
+                if (end != null) {
+                    int stop = s.indexOf(end, i);
+                    for (stop = stop < 0 ? s.length() : stop + end.length(); i < stop; i++) {
+                        copy(s, i);
+                    }
+                    continue;
+                }
+                tagLines.add(line);
+                Map<String, Integer> attributes = new HashMap<>();
+                attributeLines.add(attributes);
+                StringBuilder token = new StringBuilder();
+                String name = "";
+                copy(s, i++);
+                while (i < s.length() && s.charAt(i) != '>') {
+                    char c = s.charAt(i);
+                    if (c == '"' || c == '\'') {
+                        attributes.putIfAbsent(name, line);
+                        i = value(s, i);
+                        token.setLength(0);
+                        continue;
+                    }
+                    if (c == '=' || Character.isWhitespace(c)) {
+                        if (token.length() > 0) {
+                            name = token.toString();
+                            token.setLength(0);
+                        }
+                    } else {
+                        token.append(c);
+                    }
+                    copy(s, i++);
+                }
+            }
+        }
+
+        private int value(String s, int i) {
+            char quote = s.charAt(i);
+            xml.append(quote);
+            for (i++; i < s.length() && s.charAt(i) != quote; i++) {
+                char c = s.charAt(i);
+                if (c == '\r' || c == '\n') {
+                    xml.append("&#10;");
+                    line++;
+                    if (c == '\r' && i + 1 < s.length() && s.charAt(i + 1) == '\n') {
+                        i++;
+                    }
+                } else if (c == '\t') {
+                    xml.append("&#9;");
+                } else {
+                    xml.append(c);
+                }
+            }
+            if (i < s.length()) {
+                xml.append(quote);
+                i++;
+            }
+            return i;
+        }
+
+        private void copy(String s, int i) {
+            char c = s.charAt(i);
+            xml.append(c);
+            if (c == '\n' || c == '\r' && (i + 1 == s.length() || s.charAt(i + 1) != '\n')) {
+                lineStarts.add(++line);
+            }
+        }
+
+        int originalLine(int escapedLine) {
+            return lineStarts.get(Math.max(0, Math.min(escapedLine, lineStarts.size()) - 1));
+        }
+    }
+
+    private static final class Reader extends DefaultHandler {
+        final String file;
+        final Escaped escaped;
+        final Map<String, Object> root = key("");
+        final Map<String, Map<String, Object>> keys = new HashMap<>();
+        final Map<String, Integer> definedOn = new HashMap<>();
+        Locator locator;
+        int depth;
+        int tag = -1;
+        String location;
+        Map<String, Object> current;
+        Set<Long> ids;
+
+        Reader(String file, Escaped escaped) {
+            this.file = file;
+            this.escaped = escaped;
+            keys.put("", root);
+        }
+
+        @Override
+        public void setDocumentLocator(Locator locator) {
+            this.locator = locator;
+        }
+
+        @Override
+        public void startElement(String uri, String local, String element, Attributes attributes) throws SAXException {
+            int line = escaped.tagLines.get(++tag);
+            depth++;
+            if (depth == 1 && element.equals("configuration") || depth == 2 && element.equals("MBProperty")) {
+                return;
+            }
+            if (depth == 3) {
+                startKey(element, attributes, line);
+            } else if (depth == 4 && element.equals("Custom")) {
+                if (current != null) {
+                    custom(attributes, line);
+                }
+            } else {
+                throw fail(line, "unexpected element <" + element + ">");
+            }
+        }
+
+        @Override
+        public void endElement(String uri, String local, String element) {
+            if (--depth == 2) {
+                current = null;
+            }
+        }
+
+        @Override
+        public void characters(char[] ch, int start, int length) throws SAXException {
+            if (!new String(ch, start, length).isBlank()) {
+                throw fail(escaped.originalLine(locator.getLineNumber()), "unexpected text between elements");
+            }
+        }
+
+        private void startKey(String element, Attributes attributes, int line) throws SAXException {
+            if (element.equals("IIS_Global")) {
+                return;
+            }
+            location = attributes.getValue("Location");
+            if (location == null || !location.startsWith("/")) {
+                throw fail(line, "<" + element + "> needs a Location that is an absolute key path");
+            }
+            Integer first = definedOn.putIfAbsent(normalized(location), line);
+            if (first != null) {
+                throw fail(line, "Location " + Json.quote(location) + " given twice (first on line " + first + ")");
+            }
+            current = node(location);
+            ids = new HashSet<>();
+            if (!element.equals("IIsConfigObject") && !element.equals("IIS_ROOT")) {
+                add(line, record(KEY_TYPE, 0, 1, 2, "value", element));
+            }
+            for (int i = 0; i < attributes.getLength(); i++) {
+                String name = attributes.getQName(i);
+                if (name.equals("Location")) {
+                    continue;
+                }
+                int at = attributeLine(name, line);
+                Property p = MetabaseSchema.byName(name);
+                if (p == null) {
+                    throw fail(at, "unknown property " + name + " (not in the property table; use <Custom>)");
+                }
+                add(at, parsed(at, p.name(), attributes.getValue(i), p, p.dataType(), p.userType(), p.attributes(), p.id()));
+            }
+        }
+
+        private void custom(Attributes attributes, int line) throws SAXException {
+            for (int i = 0; i < attributes.getLength(); i++) {
+                if (!Set.of("Name", "ID", "Value", "Type", "UserType", "Attributes").contains(attributes.getQName(i))) {
+                    throw fail(line, "unexpected attribute " + attributes.getQName(i) + " on <Custom>");
+                }
+            }
+            Long id = number(attributes.getValue("ID"));
+            int type = DATA_TYPES.indexOf(String.valueOf(attributes.getValue("Type")).toUpperCase(Locale.ROOT));
+            Long userType = named(attributes.getValue("UserType"), USER_TYPES);
+            Long flags = named(attributes.getValue("Attributes"), ATTRIBUTES);
+            String what = "<Custom> " + (id == null ? "" : "#" + id + " ");
+            if (id == null || type < 1 || userType == null || flags == null) {
+                throw fail(line, what + "needs a numeric ID, a Type of DWORD, STRING, BINARY, EXPANDSZ or MULTISZ,"
+                        + " and a UserType and Attributes by name or number");
+            }
+            String value = attributes.getValue("Value");
+            add(line, parsed(line, what.trim(), value == null ? "" : value, null, type, userType, flags, id));
+        }
+
+        private int attributeLine(String name, int fallback) {
+            return escaped.attributeLines.get(tag).getOrDefault(name, fallback);
+        }
+
+        private Map<String, Object> parsed(int line, String what, String text, Property p, int type, long userType,
+                long flags, long id) throws SAXException {
+            try {
+                Object[] field = value(text, p, type, flags);
+                return record(id, flags, userType, type, (String) field[0], field[1]);
+            } catch (IllegalArgumentException e) {
+                throw fail(line, what + ": " + e.getMessage());
+            }
+        }
+
+        private void add(int line, Map<String, Object> record) throws SAXException {
+            if (!ids.add((Long) record.get("id"))) {
+                throw fail(line, "property #" + record.get("id") + " given twice on " + location);
+            }
+            list(current, "records").add(record);
+        }
+
+        private static String normalized(String path) {
+            StringBuilder lower = new StringBuilder();
+            for (String name : path.split("/")) {
+                if (!name.isEmpty()) {
+                    lower.append('/').append(lower(name));
+                }
+            }
+            return lower.toString();
+        }
+
+        /** The key at the path, with any parent the file leaves implicit. */
+        private Map<String, Object> node(String path) {
+            Map<String, Object> node = root;
+            StringBuilder lower = new StringBuilder();
+            for (String name : path.split("/")) {
+                if (name.isEmpty()) {
+                    continue;
+                }
+                lower.append('/').append(lower(name));
+                Map<String, Object> parent = node;
+                node = keys.computeIfAbsent(lower.toString(), k -> {
+                    Map<String, Object> child = key(name);
+                    list(parent, "children").add(child);
+                    return child;
+                });
+            }
+            return node;
+        }
+
+        private SAXException fail(int line, String problem) {
+            return new SAXException(new BadInput(file, line, problem));
+        }
+    }
+
+    /** {@code {"value", v}} or {@code {"hex", h}} for an attribute's text; IllegalArgumentException says why not. */
+    static Object[] value(String text, Property p, int type, long flags) {
+        if ((flags & MetabaseSchema.SECURE) != 0 || type == 3) {
+            byte[] bytes = ImageValues.unhex(text);
+            if (bytes == null) {
+                throw new IllegalArgumentException(
+                        text.length() % 2 != 0 ? "odd-length hex" : "not hex: " + Json.quote(text));
+            }
+            return new Object[] {"hex", ImageValues.hex(bytes)};
+        }
+        return new Object[] {"value", switch (type) {
+            case 1 -> dword(text.trim(), p);
+            case 5 -> text.isEmpty() ? List.of() : entries(text);
+            default -> text;
+        }};
+    }
+
+    private static long dword(String text, Property p) {
+        Long n = number(text);
+        if (n != null) {
+            return n;
+        }
+        if (p != null && p.isBool() && (text.equalsIgnoreCase("TRUE") || text.equalsIgnoreCase("FALSE"))) {
+            return text.equalsIgnoreCase("TRUE") ? 1 : 0;
+        }
+        if (p == null || p.flags().isEmpty()) {
+            throw new IllegalArgumentException(
+                    Json.quote(text) + " is not a DWORD" + (p != null && p.isBool() ? " nor TRUE or FALSE" : ""));
+        }
+        long value = 0;
+        for (String piece : text.split("\\|", -1)) {
+            Long bit = lookup(p.flags(), piece.trim());
+            if (bit == null) {
+                throw new IllegalArgumentException("unknown flag " + Json.quote(piece.trim()));
+            }
+            value |= bit;
+        }
+        return value;
+    }
+
+    /** One entry a line; the tabs that indent continuation lines are not part of the entries. */
+    private static List<String> entries(String text) {
+        String[] lines = text.split("\r\n|\r|\n", -1);
+        List<String> entries = new ArrayList<>(lines.length);
+        for (int i = 0; i < lines.length; i++) {
+            entries.add(i == 0 ? lines[i] : lines[i].replaceFirst("^\t+", ""));
+        }
+        return entries;
+    }
+
+    private static Long number(String text) {
+        if (text == null || !DECIMAL.matcher(text).matches()) {
+            return null;
+        }
+        long n = Long.parseLong(text);
+        return n <= 0xFFFFFFFFL ? n : null;
+    }
+
+    /** NO_ATTRIBUTES, names joined by "|", or a number. */
+    private static Long named(String text, Map<String, Long> names) {
+        if (text == null) {
+            return null;
+        }
+        Long n = number(text.trim());
+        if (n != null || text.trim().equals("NO_ATTRIBUTES")) {
+            return n == null ? 0L : n;
+        }
+        long value = 0;
+        for (String piece : text.split("\\|", -1)) {
+            Long bit = lookup(names, piece.trim());
+            if (bit == null) {
+                return null;
+            }
+            value |= bit;
+        }
+        return value;
+    }
+
+    private static Long lookup(Map<String, Long> names, String name) {
+        for (Map.Entry<String, Long> e : names.entrySet()) {
+            if (e.getKey().equalsIgnoreCase(name)) {
+                return e.getValue();
+            }
+        }
+        return null;
+    }
+
+    /** The file for a metabase tree; BadInput names the first record the format cannot hold. */
+    public static String write(Map<String, Object> root, String file) throws BadInput {
+        StringBuilder out = new StringBuilder("<?xml version =\"1.0\"?>" + NL
+                + "<configuration xmlns=\"urn:microsoft-catalog:XML_Metabase_V64_0\">" + NL
+                + "<MBProperty>" + NL + "<IIS_Global\tLocation =\".\"" + NL + "\t>" + NL + "</IIS_Global>" + NL);
+        writeKey(root, "", new Writer(file), out);
+        return out.append("</MBProperty>").append(NL).append("</configuration>").append(NL).toString();
+    }
+
+    private record Writer(String file) {
+        BadInput fail(String path, Object id, String problem) {
+            return new BadInput(file, 0, "metabase " + path + (id == null ? "" : " record #" + id) + ": " + problem);
+        }
+    }
+
+    private static void writeKey(Map<String, Object> key, String path, Writer w, StringBuilder out) throws BadInput {
+        String location = path.isEmpty() ? "/" : path;
+        List<Map<String, Object>> records = maps(key.get("records"), w, location);
+        String element = path.isEmpty() ? "IIS_ROOT" : "IIsConfigObject";
+        int skip = -1;
+        if (!records.isEmpty() && isPlainKeyType(records.get(0))) {
+            element = (String) records.get(0).get("value");
+            skip = 0;
+        }
+        out.append('<').append(element).append("\tLocation =\"").append(escape(location, w, location, null))
+                .append('"').append(NL);
+        List<Map<String, Object>> custom = new ArrayList<>();
+        for (int i = 0; i < records.size(); i++) {
+            Map<String, Object> r = records.get(i);
+            Property p = MetabaseSchema.byId(num(r, "id", w, location));
+            if (i == skip) {
+                continue;
+            }
+            if (p != null && p.dataType() == num(r, "dataType", w, location) && p.userType() == num(r, "userType", w, location)
+                    && p.attributes() == num(r, "attributes", w, location)) {
+                out.append("\t\t").append(p.name()).append("=\"").append(format(r, p, w, location)).append('"').append(NL);
+            } else {
+                custom.add(r);
+            }
+        }
+        out.append("\t>").append(NL);
+        for (Map<String, Object> r : custom) {
+            long id = num(r, "id", w, location);
+            int type = (int) num(r, "dataType", w, location);
+            if (type < 1 || type >= DATA_TYPES.size()) {
+                throw w.fail(location, id, "data type " + type + " is not one MetaBase.xml holds");
+            }
+            Property p = MetabaseSchema.byId(id);
+            out.append("\t<Custom\tName=\"").append(p == null ? "UnknownName_" + id : p.name()).append('"').append(NL)
+                    .append("\t\tID=\"").append(id).append('"').append(NL)
+                    .append("\t\tValue=\"").append(format(r, null, w, location)).append('"').append(NL)
+                    .append("\t\tType=\"").append(DATA_TYPES.get(type)).append('"').append(NL)
+                    .append("\t\tUserType=\"").append(userTypeName(num(r, "userType", w, location))).append('"').append(NL)
+                    .append("\t\tAttributes=\"").append(attributeNames(num(r, "attributes", w, location)))
+                    .append('"').append(NL).append("\t/>").append(NL);
+        }
+        out.append("</").append(element).append('>').append(NL);
+        for (Map<String, Object> child : maps(key.get("children"), w, location)) {
+            if (!(child.get("name") instanceof String name) || name.isEmpty() || name.contains("/")) {
+                throw w.fail(location, null, "a child key without a usable name");
+            }
+            writeKey(child, path + "/" + name, w, out);
+        }
+    }
+
+    private static boolean isPlainKeyType(Map<String, Object> r) {
+        return Long.valueOf(KEY_TYPE).equals(r.get("id")) && Long.valueOf(0).equals(r.get("attributes"))
+                && Long.valueOf(1).equals(r.get("userType")) && Long.valueOf(2).equals(r.get("dataType"))
+                && r.get("value") instanceof String type && ELEMENT_NAME.matcher(type).matches() && !RESERVED.contains(type);
+    }
+
+    /** A record's value as the attribute text; a secure or binary one as hex. */
+    private static String format(Map<String, Object> r, Property p, Writer w, String path) throws BadInput {
+        Object id = r.get("id");
+        int type = (int) num(r, "dataType", w, path);
+        byte[] raw = null;
+        if (r.containsKey("hex")) {
+            raw = r.get("hex") instanceof String h ? ImageValues.unhex(h) : null;
+            if (raw == null) {
+                throw w.fail(path, id, "hex is not hex of whole bytes");
+            }
+        }
+        Object value = r.get("value");
+        if ((num(r, "attributes", w, path) & MetabaseSchema.SECURE) != 0 || type == 3) {
+            byte[] bytes = raw != null ? raw : ImageValues.bytes(value);
+            if (bytes == null) {
+                throw w.fail(path, id, "no bytes");
+            }
+            return ImageValues.hex(bytes);
+        }
+        if (raw != null) {
+            value = type == 1 ? ImageValues.dword(raw) : type == 5 ? ImageValues.list(raw) : ImageValues.text(raw);
+        }
+        if (type == 1 && value instanceof Long n && n >= 0 && n <= 0xFFFFFFFFL) {
+            return p == null ? n.toString() : p.isBool() && n <= 1 ? (n == 1 ? "TRUE" : "FALSE") : flagNames(n, p);
+        }
+        if ((type == 2 || type == 4) && value instanceof String s) {
+            return escape(s, w, path, id);
+        }
+        if (type == 5 && value instanceof List<?> entries && !entries.equals(List.of(""))) {
+            StringJoiner text = new StringJoiner(NL + "\t\t\t");
+            for (int i = 0; i < entries.size(); i++) {
+                if (!(entries.get(i) instanceof String entry) || entry.indexOf('\r') >= 0 || entry.indexOf('\n') >= 0
+                        || i > 0 && entry.startsWith("\t")) {
+                    throw w.fail(path, id, "entry " + (i + 1) + " cannot be written one entry a line");
+                }
+                text.add(escape(entry, w, path, id));
+            }
+            return text.toString();
+        }
+        throw w.fail(path, id, "the data is not well formed for data type " + type + ", which MetaBase.xml cannot hold");
+    }
+
+    private static String flagNames(long value, Property p) {
+        StringJoiner names = new StringJoiner(" | ");
+        long covered = 0;
+        for (Map.Entry<String, Long> flag : p.flags().entrySet()) {
+            if ((value & flag.getValue()) != 0) {
+                names.add(flag.getKey());
+                covered |= flag.getValue();
+            }
+        }
+        return value != 0 && covered == value ? names.toString() : Long.toString(value);
+    }
+
+    private static String userTypeName(long value) {
+        return USER_TYPES.entrySet().stream().filter(e -> e.getValue() == value).map(Map.Entry::getKey)
+                .findFirst().orElse(Long.toString(value));
+    }
+
+    private static String attributeNames(long value) {
+        StringJoiner out = new StringJoiner(" | ");
+        long covered = 0;
+        for (Map.Entry<String, Long> bit : ATTRIBUTES.entrySet()) {
+            if ((value & bit.getValue()) != 0) {
+                out.add(bit.getKey());
+                covered |= bit.getValue();
+            }
+        }
+        return value == 0 ? "NO_ATTRIBUTES" : covered == value ? out.toString() : Long.toString(value);
+    }
+
+    private static String escape(String s, Writer w, String path, Object id) throws BadInput {
+        StringBuilder out = new StringBuilder(s.length());
+        for (int i = 0; i < s.length(); i++) {
+            char c = s.charAt(i);
+            switch (c) {
+                case '&' -> out.append("&amp;");
+                case '<' -> out.append("&lt;");
+                case '>' -> out.append("&gt;");
+                case '"' -> out.append("&quot;");
+                case '\t' -> out.append("&#9;");
+                case '\n' -> out.append("&#10;");
+                case '\r' -> out.append("&#13;");
+                default -> {
+                    if (c < 0x20) {
+                        throw w.fail(path, id, String.format("U+%04X cannot be written in XML", (int) c));
+                    }
+                    out.append(c);
+                }
+            }
+        }
+        return out.toString();
+    }
+
+    static Map<String, Object> key(String name) {
+        Map<String, Object> key = new LinkedHashMap<>();
+        key.put("name", name);
+        key.put("records", new ArrayList<>());
+        key.put("children", new ArrayList<>());
+        return key;
+    }
+
+    static Map<String, Object> record(long id, long attributes, long userType, int dataType, String field, Object value) {
+        Map<String, Object> r = new LinkedHashMap<>();
+        r.put("id", id);
+        r.put("attributes", attributes);
+        r.put("userType", userType);
+        r.put("dataType", (long) dataType);
+        r.put(field, value);
+        return r;
+    }
+
+    @SuppressWarnings("unchecked")
+    static List<Object> list(Map<String, Object> node, String member) {
+        return (List<Object>) node.get(member);
+    }
+
+    @SuppressWarnings("unchecked")
+    private static List<Map<String, Object>> maps(Object v, Writer w, String path) throws BadInput {
+        if (v == null) {
+            return List.of();
+        }
+        if (v instanceof List<?> items && items.stream().allMatch(Map.class::isInstance)) {
+            return (List<Map<String, Object>>) v;
+        }
+        throw w.fail(path, null, "records and children must be arrays of objects");
+    }
+
+    private static long num(Map<String, Object> r, String field, Writer w, String path) throws BadInput {
+        if (r.get(field) instanceof Long n) {
+            return n;
+        }
+        throw w.fail(path, r.get("id"), field + " is not an integer");
+    }
+
+    private static String lower(String s) {
+        return s.toLowerCase(Locale.ROOT);
+    }
+
+    private static Map<String, Long> ordered(Object... pairs) {
+        Map<String, Long> map = new LinkedHashMap<>();
+        for (int i = 0; i < pairs.length; i += 2) {
+            map.put((String) pairs[i], ((Integer) pairs[i + 1]).longValue());
+        }
+        return map;
+    }
+}
