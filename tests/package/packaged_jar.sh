@@ -38,11 +38,13 @@ expect 1 '^null$' -jar "$jar" GetDefaultEncoding
 expect 0 '^done$' -jar "$jar" SetDefaultEncoding utf-8
 expect 2 'jniIsIISInstalled' -jar "$jar" NoSuchMethod
 expect 2 '^usage: jniCreateVirtualDirectory name physicalPath$' -jar "$jar" CreateVirtualDirectory onlyName
-expect 0 "^iisconfigure ${jar##*iisconfigure-}" -jar "$jar" --version
+version=$(basename "$jar" .jar)
+expect 0 "^${version/-/ }"$'\nnative library: '"$XDG_CACHE_HOME" -jar "$jar" --version
 [[ $(java -jar "$jar" --list | grep -c '^jni[A-Za-z]* .* [a-z]') == 22 ]] || { echo "--list" >&2; exit 1; }
 
-# A corrupted copy in the cache is replaced, not loaded.
+# The cache is the user's alone; a corrupted copy in it is replaced, not loaded.
 library=$(echo "$XDG_CACHE_HOME"/iisconfigure/*/libiisconfigure.so)
+[[ $(stat -c %a "$XDG_CACHE_HOME/iisconfigure" "$(dirname "$library")") == $'700\n700' ]] || exit 1
 echo corrupted >"$library"
 expect 0 '^true$' -jar "$jar" IsIISInstalled
 cmp "$library" <(unzip -p "$jar" $natives/linux-x86_64/libiisconfigure.so)

@@ -8,7 +8,8 @@ package com.vantora.adminserver.helper.ws;
  * answer is yes); a {@code String} method gives {@code null} when the value cannot be read. The {@code void}
  * methods, those of the registry, the machine {@code Path} and the service start among them, give no sign of
  * the outcome: read the state back where it matters. The metabase methods open every key with a time-out of
- * 1000 ms: a key that another writer holds open for longer makes the call fail, without a retry.
+ * 1000 ms: a key that another writer holds open for longer makes the call fail, without a retry (a web site
+ * held that long is passed over in the search for the default web site).
  *
  * <p>The library is loaded when the class is initialised, from the first of:
  * <ol>
