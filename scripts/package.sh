@@ -11,7 +11,7 @@ for preset in host mingw-x64 mingw-i686; do
   cmake --build --preset "$preset" --target iisconfigure $([[ $preset == host ]] && echo iisconfigure_java) >/dev/null
 done
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/host/CMakeCache.txt)
-epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532802)}
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532802)}
 
 dist=build/dist
 stage=$dist/stage
@@ -37,6 +37,6 @@ add_native i686-w64-mingw32- build/mingw-i686/iisconfigure.dll windows-x86
 jar=iisconfigure-$version.jar
 mapfile -t files < <(cd "$stage" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 (cd "$stage" && jar --create --file "../$jar" --manifest ../../host/iisconfigure-manifest.txt \
-  --date "$(date -u -d "@$epoch" +%Y-%m-%dT%H:%M:%SZ)" "${files[@]}")
+  --date "$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y-%m-%dT%H:%M:%SZ)" "${files[@]}")
 rm -rf "$stage"
 echo "$dist/$jar"
