@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 for preset in host mingw-x64 mingw-i686; do
-  cmake --preset "$preset" >/dev/null
+  [[ -f build/$preset/CMakeCache.txt ]] || cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target iisconfigure $([[ $preset == host ]] && echo iisconfigure_java) >/dev/null
 done
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/host/CMakeCache.txt)
