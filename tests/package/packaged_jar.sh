@@ -53,7 +53,10 @@ expect 3 "iisconfigure.library=$work/missing.so: .*$work/missing.so" \
   -Diisconfigure.library="$work/missing.so" -jar "$jar" IsIISInstalled
 expect 0 "not loaded: iisconfigure.library=" -Diisconfigure.library="$work/missing.so" -jar "$jar" --version
 
-mkdir "$work/x64"
+# No 32-bit Wine here: the stripped x86 DLL's exports are checked, the x64 DLL is run.
+mkdir "$work/x86" "$work/x64"
+unzip -p "$jar" $natives/windows-x86/iisconfigure.dll >"$work/x86/iisconfigure.dll"
+tests/exports/check_exports.sh "$work/x86/iisconfigure.dll" build/host/jni-header/*IISConfigure.h
 unzip -p "$jar" $natives/windows-x86_64/iisconfigure.dll >"$work/x64/iisconfigure.dll"
 IISCONFIGURE_TEST_DLL=$work/x64/iisconfigure.dll ctest --preset mingw-x64 -R windows_end_to_end
 echo "the packaged jar works"
