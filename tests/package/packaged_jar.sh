@@ -4,8 +4,8 @@
 # out of the jar into a fresh cache. Then runs the Wine end-to-end suite on
 # the x64 DLL taken from the jar.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
 jar=$(realpath "$1")
+cd "$(dirname "$0")/../.."
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 unset LD_LIBRARY_PATH
@@ -25,8 +25,8 @@ expect() {
 }
 
 # Two JVMs extracting into the empty cache at once.
-java -jar "$jar" IsIISInstalled >"$work/first" 2>&1 & first=$!
-java -jar "$jar" IsIISInstalled >"$work/second" 2>&1 & second=$!
+java -Djava.library.path="$work/empty" -jar "$jar" IsIISInstalled >"$work/first" 2>&1 & first=$!
+java -Djava.library.path="$work/empty" -jar "$jar" IsIISInstalled >"$work/second" 2>&1 & second=$!
 wait $first && wait $second && [[ $(cat "$work/first" "$work/second") == $'true\ntrue' ]] ||
   { echo "two JVMs extracting at once:"; cat "$work/first" "$work/second"; exit 1; } >&2
 
