@@ -8,10 +8,14 @@ get_filename_component(JDK_HOME "${JAVAC_REAL}" DIRECTORY)
 get_filename_component(JDK_HOME "${JDK_HOME}" DIRECTORY)
 set(JDK_INCLUDE "${JDK_HOME}/include")
 
-set(IISCONFIGURE_JAVA_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/java/src/com/vantora/adminserver/helper/ws/IISConfigure.java)
+# Parameter names are kept for the command line's usage lines.
+set(CMAKE_JAVA_COMPILE_FLAGS -parameters)
+file(GLOB IISCONFIGURE_JAVA_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/java/src/com/vantora/adminserver/helper/ws/*.java)
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/java/manifest.txt.in ${CMAKE_BINARY_DIR}/iisconfigure-manifest.txt @ONLY)
 add_jar(iisconfigure_java
   SOURCES ${IISCONFIGURE_JAVA_SOURCES}
   OUTPUT_NAME iisconfigure
+  MANIFEST ${CMAKE_BINARY_DIR}/iisconfigure-manifest.txt
   GENERATE_NATIVE_HEADERS iisconfigure_jni_header DESTINATION ${CMAKE_BINARY_DIR}/jni-header)
 set(IISCONFIGURE_JNI_HEADER ${CMAKE_BINARY_DIR}/jni-header/com_vantora_adminserver_helper_ws_IISConfigure.h)
 

@@ -2,7 +2,8 @@
 target_compile_definitions(iisconfigure_objects PUBLIC UNICODE _UNICODE)
 set_target_properties(iisconfigure PROPERTIES PREFIX "" OUTPUT_NAME iisconfigure)
 target_link_libraries(iisconfigure PRIVATE ole32 advapi32 user32 uuid)
-target_link_options(iisconfigure PRIVATE -static -static-libgcc -static-libstdc++)
+# No link time in the PE header, so that two builds of a commit give the same DLL.
+target_link_options(iisconfigure PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # JNI looks up "Java_..." on 32-bit Windows too, not "_Java_...@8".
   target_link_options(iisconfigure PRIVATE -Wl,--kill-at)

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ python3
+  cmake ninja-build g++ python3 unzip
   libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev
   openjdk-17-jdk-headless junit5 libgoogle-gson-java
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64

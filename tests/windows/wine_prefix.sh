@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Starts or stops the throwaway Wine prefix the Windows tests run in.
+# Starts or stops the throwaway Wine prefix the Windows tests run in, or runs a test program in it.
 set -uo pipefail
 action=$1
 export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -28,6 +28,18 @@ case "$action" in
     boot && exit 0
     cat "$log"
     exit 1
+    ;;
+  run)
+    # IISCONFIGURE_TEST_DLL: run the tests, from a folder of their own, on that DLL instead of this build's.
+    program=$3
+    if [[ -n ${IISCONFIGURE_TEST_DLL:-} ]]; then
+      folder=$(dirname "$program")/dll-under-test
+      rm -rf "$folder" && mkdir "$folder" &&
+        cp "$program" "$(dirname "$program")"/{service_stub.exe,metabase_server.dll} "$folder"/ &&
+        cp "$IISCONFIGURE_TEST_DLL" "$folder/iisconfigure.dll" || exit 1
+      program=$folder/$(basename "$program")
+    fi
+    exec /usr/lib/wine/wine64 "$program"
     ;;
   stop)
     /usr/lib/wine/wineserver -k 2>/dev/null

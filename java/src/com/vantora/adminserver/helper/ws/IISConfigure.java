@@ -1,15 +1,49 @@
 package com.vantora.adminserver.helper.ws;
 
 /**
- * Configures IIS on this machine through the native library {@code iisconfigure}.
- * Every method does one task from start to finish; none throws.
+ * Configures IIS on this machine through the native library {@code iisconfigure}. Every method does one task
+ * from start to finish and may be called from several threads at once.
+ *
+ * <p>What a result means: {@code true} from a boolean method means the task was done (for the queries: the
+ * answer is yes); a {@code String} method gives {@code null} when the value cannot be read. The {@code void}
+ * methods, those of the registry, the machine {@code Path} and the service start among them, give no sign of
+ * the outcome: read the state back where it matters. The metabase methods open every key with a time-out of
+ * 1000 ms: a key that another writer holds open for longer makes the call fail, without a retry (a web site
+ * held that long is passed over in the search for the default web site).
+ *
+ * <p>The library is loaded when the class is initialised, from the first of:
+ * <ol>
+ * <li>the file named by the system property {@code iisconfigure.library}, when it is set (nothing else is
+ * tried then);
+ * <li>{@code iisconfigure.dll} or {@code libiisconfigure.so} on {@code java.library.path};
+ * <li>this platform's copy in the jar, under {@code com/vantora/adminserver/helper/ws/natives/}
+ * {@code windows-x86_64}, {@code windows-x86} (for a 32-bit JVM) or {@code linux-x86_64}, which is copied into
+ * a folder private to the user ({@code %LOCALAPPDATA%\iisconfigure} on Windows, {@code $XDG_CACHE_HOME} or
+ * {@code ~/.cache} + {@code /iisconfigure} elsewhere) under a name that carries the hash of its content. A
+ * copy whose bytes differ from the jar's is replaced before it is loaded.
+ * </ol>
+ * Off Windows the library works on a simulated Windows host, the image file named by the environment
+ * variable {@code WINSIM_HOST}.
+ *
+ * <p>A failed load leaves the class usable: {@link #isAvailable()} is false and {@link #loadFailure()} says
+ * why. A native method called then throws {@link UnsatisfiedLinkError}, at every call, as the JVM does for a
+ * native method it cannot bind; check {@link #isAvailable()} first. Once the library is loaded, no method
+ * throws.
  */
 public final class IISConfigure {
-    static {
-        System.loadLibrary("iisconfigure");
-    }
+    private static final String LOAD_FAILURE = NativeLibrary.load();
 
     private IISConfigure() {
+    }
+
+    /** Whether the native library is loaded, so that the native methods can be called. */
+    public static boolean isAvailable() {
+        return LOAD_FAILURE == null;
+    }
+
+    /** Why the native library could not be loaded, or null when it is loaded. */
+    public static String loadFailure() {
+        return LOAD_FAILURE;
     }
 
     /** Whether the web service W3SVC runs (paused and pending states count as running). */
@@ -45,19 +79,29 @@ public final class IISConfigure {
 
     /** Takes every machine Path entry that mentions the directory out. An empty directory changes nothing. */
     public static native void jniRemovePHPPathFromEnvironmentVariable(String directory);
+
     /** Brings back the newest metabase backup of that name; false when there is none or it fails. */
     public static native boolean jniRestoreMetabase(String backupName);
 
     /** Saves the metabase under that name, replacing the newest backup of the name. */
     public static native boolean jniBackupMetabase(String backupName);
 
-    /** Sends the start command to the default web site; does not wait for it to run. */
+    /**
+     * Writes the start command into the default web site's records. True means the command was written, not
+     * that the site runs: nothing waits for the site to start or reads its state back.
+     */
     public static native boolean jniStartDefaultWebsite();
 
-    /** Publishes a directory for the Jakarta redirector under the default web site, with execute access. */
+    /**
+     * Publishes a directory for the Jakarta redirector under the default web site, with execute access. An
+     * empty name is not refused: it rewrites the records of the site's root directory itself.
+     */
     public static native boolean jniCreateJakartaVirtualDirectory(String name, String physicalPath);
 
-    /** Publishes a directory under the default web site as a browsable, pooled application. */
+    /**
+     * Publishes a directory under the default web site as a browsable, pooled application. An empty name is
+     * not refused: it rewrites the records of the site's root directory itself.
+     */
     public static native boolean jniCreateVirtualDirectory(String name, String physicalPath);
 
     /** Sets the charset of the HTML entries of the default web site's MIME map; gives no sign of the outcome. */
