@@ -1,5 +1,5 @@
-// A real Windows service that does nothing: it runs, pauses, continues and
-// stops when told, so the tests can put IISADMIN and W3SVC in any state.
+// A real Windows service that does nothing: it runs until told to stop, so
+// the tests can start and stop IISADMIN and W3SVC.
 #include <windows.h>
 
 namespace {
@@ -11,27 +11,16 @@ HANDLE stopped = nullptr;
 void Report(DWORD state) {
   status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
   status.dwCurrentState = state;
-  status.dwControlsAccepted = state == SERVICE_START_PENDING ? 0 : SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE;
+  status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
   SetServiceStatus(statusHandle, &status);
 }
 
 DWORD WINAPI Handler(DWORD control, DWORD, LPVOID, LPVOID) {
-  switch (control) {
-    case SERVICE_CONTROL_STOP:
-      Report(SERVICE_STOP_PENDING);
-      SetEvent(stopped);
-      return NO_ERROR;
-    case SERVICE_CONTROL_PAUSE:
-      Report(SERVICE_PAUSED);
-      return NO_ERROR;
-    case SERVICE_CONTROL_CONTINUE:
-      Report(SERVICE_RUNNING);
-      return NO_ERROR;
-    case SERVICE_CONTROL_INTERROGATE:
-      return NO_ERROR;
-    default:
-      return ERROR_CALL_NOT_IMPLEMENTED;
-  }
+  if (control == SERVICE_CONTROL_INTERROGATE) return NO_ERROR;
+  if (control != SERVICE_CONTROL_STOP) return ERROR_CALL_NOT_IMPLEMENTED;
+  Report(SERVICE_STOP_PENDING);
+  SetEvent(stopped);
+  return NO_ERROR;
 }
 
 void WINAPI ServiceMain(DWORD, LPWSTR* arguments) {

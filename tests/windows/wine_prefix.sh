@@ -21,12 +21,12 @@ case "$action" in
   start)
     : >"$log"
     # A fresh prefix has been seen to fail its first boot at once; a second try settles it.
-    boot && exit 0
-    echo "first boot of $WINEPREFIX failed; trying again"
-    cat "$log"
-    sleep 2
-    boot && exit 0
-    cat "$log"
+    for attempt in 1 2; do
+      boot && exit 0
+      echo "boot $attempt of $WINEPREFIX failed"
+      cat "$log"
+      sleep 2
+    done
     exit 1
     ;;
   run)

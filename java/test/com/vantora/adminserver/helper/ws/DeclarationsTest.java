@@ -1,50 +1,44 @@
 package com.vantora.adminserver.helper.ws;
 
+import static java.util.stream.Collectors.joining;
+import static java.util.stream.Collectors.toCollection;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 
 import java.lang.reflect.Method;
 import java.lang.reflect.Modifier;
 import java.util.Arrays;
-import java.util.Map;
-import java.util.TreeMap;
+import java.util.Set;
+import java.util.TreeSet;
+import java.util.stream.Stream;
 import org.junit.jupiter.api.Test;
 
+/** The exports are checked against the class; this pins the class to what the administration server binds to. */
 class DeclarationsTest {
-    /** The methods the administration server binds to: name, String parameters, result. */
-    private static final Object[][] METHODS = {
-        {"jniIsIISWebserverRunning", 0, boolean.class}, {"jniStartIISAdminService", 0, void.class},
-        {"jniIsIISInstalled", 0, boolean.class}, {"jniRestoreMetabase", 1, boolean.class},
-        {"jniBackupMetabase", 1, boolean.class}, {"jniRemovePHPPathFromEnvironmentVariable", 1, void.class},
-        {"jniAddPHPPathToEnvironmentVariable", 1, void.class}, {"jniRemovePHPINIRegistryEntries", 0, void.class},
-        {"jniCreatePHPINIRegistryEntries", 1, void.class}, {"jniCreateJakartaRegistryEntries", 4, void.class},
-        {"jniRemoveJakartaRegistryEntries", 0, void.class}, {"jniIsVantoraPHPInstalled", 1, boolean.class},
-        {"jniUpateWebExRestrictionList", 2, void.class}, {"jniStartDefaultWebsite", 0, boolean.class},
-        {"jniCreateJakartaVirtualDirectory", 2, boolean.class}, {"jniCreateVirtualDirectory", 2, boolean.class},
-        {"jniSetDefaultEncoding", 1, void.class}, {"jniGetDefaultEncoding", 0, String.class},
-        {"jniGetDocumentRootPath", 0, String.class}, {"jniInstallVantoraPHPModule", 1, boolean.class},
-        {"jniInstallIsapiRedirectFilter", 2, boolean.class}, {"jniIsPHPEnabled", 0, boolean.class},
+    private static final String[] METHODS = {
+        "boolean jniIsIISWebserverRunning()", "void jniStartIISAdminService()", "boolean jniIsIISInstalled()",
+        "boolean jniRestoreMetabase(String)", "boolean jniBackupMetabase(String)",
+        "void jniRemovePHPPathFromEnvironmentVariable(String)", "void jniAddPHPPathToEnvironmentVariable(String)",
+        "void jniRemovePHPINIRegistryEntries()", "void jniCreatePHPINIRegistryEntries(String)",
+        "void jniCreateJakartaRegistryEntries(String,String,String,String)", "void jniRemoveJakartaRegistryEntries()",
+        "boolean jniIsVantoraPHPInstalled(String)", "void jniUpateWebExRestrictionList(String,String)",
+        "boolean jniStartDefaultWebsite()", "boolean jniCreateJakartaVirtualDirectory(String,String)",
+        "boolean jniCreateVirtualDirectory(String,String)", "void jniSetDefaultEncoding(String)",
+        "String jniGetDefaultEncoding()", "String jniGetDocumentRootPath()", "boolean jniInstallVantoraPHPModule(String)",
+        "boolean jniInstallIsapiRedirectFilter(String,String)", "boolean jniIsPHPEnabled()",
     };
 
     @Test
     void theClassDeclaresExactlyTheTwentyTwoNativeMethods() {
-        Map<String, String> expected = new TreeMap<>();
-        for (Object[] method : METHODS) {
-            expected.put((String) method[0], signature((Integer) method[1], (Class<?>) method[2]));
-        }
-        Map<String, String> declared = new TreeMap<>();
+        Set<String> declared = new TreeSet<>();
         for (Method method : IISConfigure.class.getDeclaredMethods()) {
             if (Modifier.isNative(method.getModifiers())) {
-                Class<?>[] parameters = method.getParameterTypes();
-                boolean allStrings = Arrays.stream(parameters).allMatch(String.class::equals);
-                declared.put(method.getName(),
-                        allStrings ? signature(parameters.length, method.getReturnType()) : "non-String parameters");
+                declared.add(Modifier.toString(method.getModifiers()) + " " + method.getReturnType().getSimpleName()
+                        + " " + method.getName() + Arrays.stream(method.getParameterTypes())
+                                .map(Class::getSimpleName).collect(joining(",", "(", ")")));
             }
         }
-        assertEquals(22, expected.size());
-        assertEquals(expected, declared);
-    }
-
-    private static String signature(int strings, Class<?> result) {
-        return strings + " String parameters -> " + result.getSimpleName();
+        assertEquals(22, METHODS.length);
+        assertEquals(Stream.of(METHODS).map(m -> "public static native " + m).collect(toCollection(TreeSet::new)),
+                declared);
     }
 }

@@ -1,11 +1,40 @@
 package com.vantora.adminserver.helper.ws;
 
+import static org.junit.jupiter.api.Assertions.assertArrayEquals;
+
+import com.vantora.adminserver.demo.HostImage;
+import com.vantora.adminserver.demo.Json;
+import com.vantora.winsim.SimulatedHost;
+import java.util.Map;
+import java.util.function.Consumer;
 import org.junit.jupiter.api.AfterEach;
 
-/** The JVM tests of the native methods: every call leaves nothing open in the host. */
+/** The JVM tests of the native methods, against the simulated host in this process. */
 abstract class NativeMethodsTest {
+    static {
+        // The library first, so that the test support shares its host.
+        try {
+            Class.forName(IISConfigure.class.getName());
+        } catch (ClassNotFoundException e) {
+            throw new AssertionError(e);
+        }
+    }
+
+    /** The stock image, changed by the editor, becomes the host. */
+    @SuppressWarnings("unchecked")
+    static void reset(Consumer<Map<String, Object>> editor) {
+        Map<String, Object> image = (Map<String, Object>) Json.parse(SimulatedHost.stockImage());
+        editor.accept(image);
+        SimulatedHost.reset(Json.write(image));
+    }
+
+    static HostImage image() {
+        return HostImage.parse(SimulatedHost.image());
+    }
+
     @AfterEach
     void nothingLeftOpen() {
-        HostFixture.assertNothingOpen();
+        assertArrayEquals(new int[] {0, 0, 0, 0}, SimulatedHost.openResources(),
+                "open metabase handles, registry keys, service handles, COM references");
     }
 }
