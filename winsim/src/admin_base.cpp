@@ -22,47 +22,24 @@ HRESULT AdminBase::Run(const char* name, Work work) {
   }
 }
 
-HRESULT AdminBase::AddKey(METADATA_HANDLE handle, LPCWSTR path) {
-  return Run("AddKey", [&](Site::Call& call) { return engine_->AddKey(call, handle, path); });
-}
-
-HRESULT AdminBase::EnumKeys(METADATA_HANDLE handle, LPCWSTR path, LPWSTR name, DWORD index) {
-  return Run("EnumKeys", [&](Site::Call& call) { return engine_->EnumKeys(call, handle, path, name, index); });
-}
-
-HRESULT AdminBase::SetData(METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record) {
-  return Run("SetData", [&](Site::Call& call) { return engine_->SetData(call, handle, path, record); });
-}
-
-HRESULT AdminBase::GetData(METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record, DWORD* requiredLength) {
-  return Run("GetData", [&](Site::Call& call) { return engine_->GetData(call, handle, path, record, requiredLength); });
-}
-
-HRESULT AdminBase::OpenKey(METADATA_HANDLE handle, LPCWSTR path, DWORD access, DWORD timeout,
-                           PMETADATA_HANDLE newHandle) {
-  return Run("OpenKey",
-             [&](Site::Call& call) { return engine_->OpenKey(call, handle, path, access, timeout, newHandle); });
-}
-
-HRESULT AdminBase::CloseKey(METADATA_HANDLE handle) {
-  return Run("CloseKey", [&](Site::Call& call) { return engine_->CloseKey(call, handle); });
-}
-
-HRESULT AdminBase::SaveData() {
-  return Run("SaveData", [&](Site::Call& call) { return engine_->SaveData(call); });
-}
-
-HRESULT AdminBase::Backup(LPCWSTR name, DWORD version, DWORD flags) {
-  return Run("Backup", [&](Site::Call& call) { return engine_->Backup(call, name, version, flags); });
-}
-
-HRESULT AdminBase::Restore(LPCWSTR name, DWORD version, DWORD flags) {
-  return Run("Restore", [&](Site::Call& call) { return engine_->Restore(call, name, version, flags); });
-}
-
-HRESULT AdminBase::DeleteBackup(LPCWSTR name, DWORD version) {
-  return Run("DeleteBackup", [&](Site::Call& call) { return engine_->DeleteBackup(call, name, version); });
-}
+// Each call the library makes, passed to the engine under one site call.
+#define FORWARD(Method, Parameters, ...)                                                         \
+  HRESULT AdminBase::Method Parameters {                                                         \
+    return Run(#Method, [&](Site::Call& call) { return engine_->Method(call, ##__VA_ARGS__); }); \
+  }
+FORWARD(AddKey, (METADATA_HANDLE handle, LPCWSTR path), handle, path)
+FORWARD(EnumKeys, (METADATA_HANDLE handle, LPCWSTR path, LPWSTR name, DWORD index), handle, path, name, index)
+FORWARD(SetData, (METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record), handle, path, record)
+FORWARD(GetData, (METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record, DWORD* required), handle, path, record,
+        required)
+FORWARD(OpenKey, (METADATA_HANDLE handle, LPCWSTR path, DWORD access, DWORD timeout, PMETADATA_HANDLE opened), handle,
+        path, access, timeout, opened)
+FORWARD(CloseKey, (METADATA_HANDLE handle), handle)
+FORWARD(SaveData, ())
+FORWARD(Backup, (LPCWSTR name, DWORD version, DWORD flags), name, version, flags)
+FORWARD(Restore, (LPCWSTR name, DWORD version, DWORD flags), name, version, flags)
+FORWARD(DeleteBackup, (LPCWSTR name, DWORD version), name, version)
+#undef FORWARD
 
 std::atomic<long> ClassFactory::locks{0};
 

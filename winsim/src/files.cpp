@@ -31,12 +31,12 @@ std::optional<std::string> ReadFileText(const std::string& path) {
   return text;
 }
 
-void ReplaceFileWith(const std::string& path, std::string (*compose)(void*), void* context) {
+void ReplaceFile(const std::string& path, const std::function<std::string()>& compose) {
   const int lock = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (lock >= 0) ::flock(lock, LOCK_EX);
   const std::string temporary = path + ".tmp." + std::to_string(::getpid());
   const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  const bool written = out >= 0 && WriteAll(out, compose(context));
+  const bool written = out >= 0 && WriteAll(out, compose());
   if (out >= 0) ::close(out);
   if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) std::remove(temporary.c_str());
   if (lock >= 0) ::close(lock);

@@ -64,6 +64,16 @@ bool Related(const std::vector<std::u16string>& a, const std::vector<std::u16str
   return std::equal(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(std::min(a.size(), b.size())), b.begin());
 }
 
+Site::Call& RecordFields(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, const METADATA_RECORD* record) {
+  call.Set("handle", handle).Text("path", path);
+  if (!record) return call;
+  return call.Set("id", record->dwMDIdentifier)
+      .Set("attributes", record->dwMDAttributes)
+      .Set("userType", record->dwMDUserType)
+      .Set("dataType", record->dwMDDataType)
+      .Set("length", record->dwMDDataLen);
+}
+
 bool ValidBackupName(const std::u16string& name) {
   return name.size() <= MD_BACKUP_MAX_LEN && name.find_first_of(u"\\/:*?\"<>|") == std::u16string::npos;
 }
@@ -297,13 +307,7 @@ HRESULT MetabaseEngine::EnumKeys(Site::Call& call, METADATA_HANDLE handle, LPCWS
 HRESULT MetabaseEngine::GetData(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record,
                                 DWORD* requiredLength) {
   const std::u16string pathText = FromArgument(path);
-  call.Set("handle", handle).Text("path", path);
-  if (record) {
-    call.Set("id", record->dwMDIdentifier).Set("attributes", record->dwMDAttributes);
-    call.Set("userType", record->dwMDUserType).Set("dataType", record->dwMDDataType);
-    call.Set("length", record->dwMDDataLen);
-  }
-  call.Set("requiredLength", nullptr);
+  RecordFields(call, handle, path, record).Set("requiredLength", nullptr);
   if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
   if (!record) return E_INVALIDARG;
   HRESULT result;
@@ -341,14 +345,9 @@ HRESULT MetabaseEngine::GetData(Site::Call& call, METADATA_HANDLE handle, LPCWST
 
 HRESULT MetabaseEngine::SetData(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record) {
   const std::u16string pathText = FromArgument(path);
-  call.Set("handle", handle).Text("path", path);
-  if (record) {
-    call.Set("id", record->dwMDIdentifier).Set("attributes", record->dwMDAttributes);
-    call.Set("userType", record->dwMDUserType).Set("dataType", record->dwMDDataType);
-    call.Set("length", record->dwMDDataLen);
-    if (call.Journaling())
-      call.Set("hex", record->pbMDData ? Json(ToHex(record->pbMDData, record->dwMDDataLen)) : Json());
-  }
+  RecordFields(call, handle, path, record);
+  if (record && call.Journaling())
+    call.Set("hex", record->pbMDData ? Json(ToHex(record->pbMDData, record->dwMDDataLen)) : Json());
   if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
   if (!record) return E_INVALIDARG;
   HRESULT result;
@@ -381,11 +380,16 @@ HRESULT MetabaseEngine::SetData(Site::Call& call, METADATA_HANDLE handle, LPCWST
 
 HRESULT MetabaseEngine::SaveData(Site::Call& call) {
   if (auto fault = call.Fault()) return static_cast<HRESULT>(*fault);
-  // As IIS does, wait a while for open write handles to close.
+  // As IIS does, wait a while for open write handles to close; meanwhile
+  // writers that come later wait behind the save, so that it is not starved.
+  const uint64_t ticket = ++nextTicket_;
+  waiters_.push_back({ticket, {}, METADATA_PERMISSION_READ});
   const bool closed = changed_.wait_until(call.lock, Deadline(kSaveWaitMilliseconds), [this] {
     return std::none_of(handles_.begin(), handles_.end(),
                         [](const auto& entry) { return entry.second.access & METADATA_PERMISSION_WRITE; });
   });
+  waiters_.remove_if([ticket](const Waiter& waiter) { return waiter.ticket == ticket; });
+  changed_.notify_all();
   if (!closed) return HRESULT_FROM_WIN32(ERROR_PATH_BUSY);
   saved_ = root_->Text();
   call.site.Persist(call, *this);

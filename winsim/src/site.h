@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -91,17 +92,9 @@ int ThreadNumber();
 std::optional<std::string> ReadFileText(const std::string& path);
 // Replaces the file with what `compose` gives, under a lock every process
 // shares, through a temporary file and a rename: the last whole write wins.
-template <typename Compose>
-void ReplaceFile(const std::string& path, Compose compose);
-void ReplaceFileWith(const std::string& path, std::string (*compose)(void*), void* context);
+void ReplaceFile(const std::string& path, const std::function<std::string()>& compose);
 // One appending write, so that lines stay whole when processes share the file.
 void AppendToFile(const std::string& path, const std::string& text);
-
-template <typename Compose>
-void ReplaceFile(const std::string& path, Compose compose) {
-  ReplaceFileWith(
-      path, [](void* context) { return (*static_cast<Compose*>(context))(); }, &compose);
-}
 
 // The image text: `document` with "iis"."metabase" and "iis"."backups" given
 // as their serialized forms (when it has IIS).

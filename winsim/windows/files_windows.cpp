@@ -57,7 +57,7 @@ std::optional<std::string> ReadFileText(const std::string& path) {
   return text;
 }
 
-void ReplaceFileWith(const std::string& path, std::string (*compose)(void*), void* context) {
+void ReplaceFile(const std::string& path, const std::function<std::string()>& compose) {
   const std::wstring target = Wide(path);
   File lock(target + L".lock", GENERIC_READ | GENERIC_WRITE, kShareAll, OPEN_ALWAYS);
   OVERLAPPED whole = {};
@@ -67,7 +67,7 @@ void ReplaceFileWith(const std::string& path, std::string (*compose)(void*), voi
   bool written = false;
   {
     File out(temporary, GENERIC_WRITE, 0, CREATE_ALWAYS);
-    written = out && out.Write(compose(context));
+    written = out && out.Write(compose());
   }
   if (!written || !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     DeleteFileW(temporary.c_str());

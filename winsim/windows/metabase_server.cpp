@@ -3,8 +3,10 @@
 #include <windows.h>
 
 // The one definition of the admin base GUIDs in the server.
-#include <iadmw.h>
+// clang-format off
 #include <initguid.h>
+#include <iadmw.h>
+// clang-format on
 
 #include <cstdio>
 #include <mutex>
