@@ -118,6 +118,18 @@ TEST_F(HostTest, RefusesAnInvalidImageAndKeepsTheOldOne) {
   EXPECT_EQ(Image(), Stock());
 }
 
+TEST_F(HostTest, TheJournalIsKeptInMemoryOnlyWhileAskedFor) {
+  winsim::KeepJournal(false);
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  winsim::ResetHostToStock();
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  const auto kept = winsim::JournalLines().size();
+  winsim::KeepJournal(true);
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  EXPECT_EQ(kept, 0u) << "a reset does not turn it back on";
+  EXPECT_EQ(CallNames(), std::vector<std::string>{"CoInitializeEx"});
+}
+
 TEST_F(HostTest, PlannedFaultsCountOnlyTheCallsTheyMatch) {
   Json image = Stock();
   image["faults"] = Json::parse(R"([{"call": "OpenServiceW", "name": "w3svc", "occurrence": 2, "status": 1450},

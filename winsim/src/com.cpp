@@ -1,7 +1,5 @@
-#include <winsim/win32_metabase.h>
-
-#include "call.h"
-#include "class_factory.h"
+#include "admin_base.h"
+#include "host.h"
 
 extern "C" {
 const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -10,70 +8,66 @@ const CLSID CLSID_MSAdminBase_W = {0xA9E69610, 0xB80D, 0x11D0, {0xB9, 0xB9, 0x00
 const IID IID_IMSAdminBase_W = {0x70B51430, 0xB6CA, 0x11D0, {0xB9, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0xE7, 0x50}};
 }
 
-namespace winsim {
 namespace {
 
 // The apartment a thread is in: the image's caller setting until the thread
 // initialises COM itself.
-std::string& Apartment(Host& host) {
-  auto& thread = host.CurrentThread();
-  if (thread.comApartment.empty()) {
-    thread.comApartment = host.caller.comApartment;
-    if (thread.comApartment != "none") thread.comInitializations = 1;
+std::string& Apartment(winsim::Host::Call& call) {
+  if (call.thread.comApartment.empty()) {
+    call.thread.comApartment = call.state.comApartment;
+    if (call.thread.comApartment != "none") call.thread.comInitializations = 1;
   }
-  return thread.comApartment;
+  return call.thread.comApartment;
 }
 
 }  // namespace
-}  // namespace winsim
 
-HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit) {
-  (void)pvReserved;
-  winsim::Call call("CoInitializeEx");
-  call.Field("coInit", dwCoInit);
-  if (auto fault = call.PlannedFault()) {
+HRESULT CoInitializeEx(LPVOID, DWORD dwCoInit) {
+  winsim::Host::Call call("CoInitializeEx");
+  call.Set("coInit", dwCoInit);
+  if (auto fault = call.Fault()) {
     call.Finish(*fault);
     return static_cast<HRESULT>(*fault);
   }
-  std::string& apartment = winsim::Apartment(call.host);
+  std::string& apartment = Apartment(call);
   const std::string wanted = (dwCoInit & COINIT_APARTMENTTHREADED) ? "STA" : "MTA";
   HRESULT result = S_OK;
   if (apartment == "none") {
     apartment = wanted;
-  } else if (apartment != wanted) {
-    result = RPC_E_CHANGED_MODE;
   } else {
-    result = S_FALSE;
+    result = apartment == wanted ? S_FALSE : RPC_E_CHANGED_MODE;
   }
-  if (result != RPC_E_CHANGED_MODE) ++call.host.CurrentThread().comInitializations;
+  if (result != RPC_E_CHANGED_MODE) ++call.thread.comInitializations;
   call.Finish(result);
   return result;
 }
 
-HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID pvReserved, REFIID riid, LPVOID* ppv) {
-  (void)pvReserved;
+HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID, REFIID riid, LPVOID* ppv) {
   std::shared_ptr<winsim::MetabaseEngine> engine;
+  std::shared_ptr<winsim::Site> site;
   HRESULT result = S_OK;
   {
-    winsim::Call call("CoGetClassObject");
-    call.Field("clsid", winsim::GuidText(rclsid)).Field("context", dwClsContext).Field("iid", winsim::GuidText(riid));
-    if (auto fault = call.PlannedFault()) {
+    winsim::Host::Call call("CoGetClassObject");
+    if (call.Journaling())
+      call.Set("clsid", winsim::GuidText(rclsid)).Set("context", dwClsContext).Set("iid", winsim::GuidText(riid));
+    if (auto fault = call.Fault()) {
       result = static_cast<HRESULT>(*fault);
     } else if (!ppv) {
       result = E_POINTER;
-    } else if (winsim::Apartment(call.host) == "none") {
+    } else if (Apartment(call) == "none") {
       result = CO_E_NOTINITIALIZED;
-    } else if (rclsid != CLSID_MSAdminBase_W || !call.host.metabase || !(dwClsContext & CLSCTX_LOCAL_SERVER)) {
-      // The real admin base object is an out-of-process server.
-      result = REGDB_E_CLASSNOTREG;
+    } else if (rclsid != CLSID_MSAdminBase_W || !call.state.metabase || !(dwClsContext & CLSCTX_LOCAL_SERVER)) {
+      result = REGDB_E_CLASSNOTREG;  // the real admin base object is an out-of-process server
     } else if (riid != IID_IClassFactory && riid != IID_IUnknown) {
       result = E_NOINTERFACE;
     } else {
-      engine = call.host.metabase;
+      engine = call.state.metabase;
+      site = call.site();
     }
     if (ppv) *ppv = nullptr;
     call.Finish(result);
   }
-  if (result == S_OK) *ppv = static_cast<IClassFactory*>(new winsim::ClassFactory(engine));
+  // Made outside the call: the new object counts itself under the host's lock.
+  if (result == S_OK) *ppv = static_cast<IClassFactory*>(new winsim::ClassFactory(site, engine));
   return result;
 }

@@ -1,19 +1,9 @@
 #include <winsim/control.h>
 
-#include <cstdlib>
-#include <stdexcept>
-
 #include "host.h"
+#include "stock_image.h"
 
 namespace winsim {
-namespace {
-
-void RefreshJournalFile(Host& host) {
-  const char* path = std::getenv("WINSIM_JOURNAL");
-  host.journal.SetFile(path ? path : "");
-}
-
-}  // namespace
 
 void ResetHost(const std::string& image) {
   Json parsed;
@@ -22,49 +12,24 @@ void ResetHost(const std::string& image) {
   } catch (const Json::parse_error& e) {
     throw std::invalid_argument(e.what());
   }
-  auto& host = Host::Instance();
-  std::lock_guard<std::mutex> lock(host.mutex);
-  host.Load(parsed, "");
-  RefreshJournalFile(host);
+  Host::Instance().Reset(parsed);
 }
 
-void ResetHostToStock() { ResetHost(StockImageText()); }
-
-void ResetHostFromFile(const std::string& path) {
-  auto& host = Host::Instance();
-  std::lock_guard<std::mutex> lock(host.mutex);
-  host.LoadFile(path);
-  RefreshJournalFile(host);
+void ResetHostToStock() {
+  static const Json stock = Json::parse(StockImageText());
+  Host::Instance().Reset(stock);
 }
+
+void ResetHostFromFile(const std::string& path) { Host::Instance().ResetFromFile(path); }
+
+void KeepJournal(bool keep) { Host::Instance().KeepJournal(keep); }
 
 std::string StockImage() { return StockImageText(); }
 
-std::string HostImage() {
-  auto& host = Host::Instance();
-  std::lock_guard<std::mutex> lock(host.mutex);
-  return host.ImageText();
-}
+std::string HostImage() { return Host::Instance().ImageText(); }
 
-std::vector<std::string> JournalLines() {
-  auto& host = Host::Instance();
-  std::lock_guard<std::mutex> lock(host.mutex);
-  return host.journal.Lines();
-}
+std::vector<std::string> JournalLines() { return Host::Instance().JournalLines(); }
 
-OpenResources CountOpenResources() {
-  auto& host = Host::Instance();
-  OpenResources open;
-  std::shared_ptr<MetabaseEngine> metabase;
-  {
-    std::lock_guard<std::mutex> lock(host.mutex);
-    open.serviceHandles = static_cast<int>(host.services.handles.size());
-    open.comReferences = host.comReferences;
-    open.registryKeys = static_cast<int>(host.registry.handles.size());
-    metabase = host.metabase;
-  }
-  // Outside the host lock: the engine takes that lock while it holds its own.
-  if (metabase) open.metabaseHandles = metabase->OpenHandles();
-  return open;
-}
+OpenResources CountOpenResources() { return Host::Instance().Count(); }
 
 }  // namespace winsim

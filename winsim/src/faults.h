@@ -12,14 +12,13 @@ namespace winsim {
 // The image's planned failures, each counting the calls it matches.
 class FaultPlan {
  public:
+  FaultPlan() = default;
   // Throws std::invalid_argument on a malformed plan.
-  void Load(const Json& faults);
-  void ResetCounters();
+  explicit FaultPlan(const Json& faults);
 
   // The status to fail this call with, if a planned fault falls on it.
   // Every fault that matches counts the call, whether or not it fires.
-  std::optional<int64_t> Next(const std::string& call, const std::optional<std::u16string>& path,
-                              const std::optional<std::u16string>& name);
+  std::optional<int64_t> Next(const char* call, const std::u16string* path, const std::u16string* name);
 
  private:
   struct Fault {

@@ -1,49 +1,36 @@
 #include "host.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
+
+#include "codec.h"
+#include "stock_image.h"
 
 namespace winsim {
 namespace {
 
-const char* Env(const char* name) {
+std::string Env(const char* name) {
   const char* value = std::getenv(name);
-  return (value && *value) ? value : nullptr;
+  return value ? value : "";
 }
 
-Caller ParseCaller(const Json& caller) {
-  Caller parsed;
-  if (caller.is_null()) return parsed;
-  if (!caller.is_object()) throw std::invalid_argument("\"caller\" is not an object");
-  if (caller.contains("administrator")) {
-    if (!caller["administrator"].is_boolean())
-      throw std::invalid_argument("\"caller.administrator\" is not true or false");
-    parsed.administrator = caller["administrator"].get<bool>();
+void ValidateRegistryKey(const Json& key, const std::string& where) {
+  TextField(key, "name", where);
+  for (const auto& value : ArrayField(key, "values", where)) {
+    const std::string at = where + " value " + TextField(value, "name", where);
+    EntryBytes(value, "data", RegistryForm(Number32(value, "type", at)), at);
   }
-  if (caller.contains("comApartment")) {
-    const Json& apartment = caller["comApartment"];
-    if (!apartment.is_string() || (apartment != "none" && apartment != "STA" && apartment != "MTA"))
-      throw std::invalid_argument("\"caller.comApartment\" is not \"none\", \"STA\" or \"MTA\"");
-    parsed.comApartment = apartment.get<std::string>();
-  }
-  return parsed;
+  for (const auto& child : ArrayField(key, "children", where))
+    ValidateRegistryKey(child, where + "\\" + TextField(child, "name", where));
 }
-
-Json Section(const Json& image, const char* name) { return image.contains(name) ? image[name] : Json(); }
 
 }  // namespace
 
 Host::Host() {
-  if (const char* journalPath = Env("WINSIM_JOURNAL")) journal.SetFile(journalPath);
-  if (const char* imagePath = Env("WINSIM_HOST")) {
-    LoadFile(imagePath);
+  journalFile_ = Env("WINSIM_JOURNAL");
+  if (!Env("WINSIM_HOST").empty()) {
+    LoadFile(Env("WINSIM_HOST"));
   } else {
     Load(Json::parse(StockImageText()), "");
   }
@@ -55,87 +42,117 @@ Host& Host::Instance() {
 }
 
 void Host::Load(const Json& image, std::string path) {
-  if (!image.is_object()) throw std::invalid_argument("the image is not a JSON object");
-  if (!image.contains("winsim") || image["winsim"] != 1) throw std::invalid_argument("\"winsim\" is not 1");
-  const Caller loadedCaller = ParseCaller(Section(image, "caller"));
-  const Json scale = image.value("timeoutScale", Json(1.0));
-  if (!scale.is_number() || scale.get<double>() < 0)
-    throw std::invalid_argument("\"timeoutScale\" is not a number >= 0");
-  FaultPlan loadedFaults;
-  loadedFaults.Load(Section(image, "faults"));
-  ServiceManager loadedServices;
-  loadedServices.Load(Section(image, "services"));
-  Registry::Validate(Section(image, "registry"));
-  if (!Section(image, "broadcasts").is_null() && !image["broadcasts"].is_array())
-    throw std::invalid_argument("\"broadcasts\" is not an array");
-  std::shared_ptr<MetabaseEngine> loadedMetabase;
-  const Json iis = Section(image, "iis");
-  if (!iis.is_null()) loadedMetabase = std::make_shared<MetabaseEngine>(iis, scale.get<double>(), metabaseEvents_);
-
-  document = image;
-  caller = loadedCaller;
-  timeoutScale = scale.get<double>();
-  faults = std::move(loadedFaults);
-  services = std::move(loadedServices);
-  registry = Registry();
-  metabase = std::move(loadedMetabase);
-  comReferences = 0;
-  imagePath_ = std::move(path);
-  ++generation;
-  journal.Clear();
-  changed.notify_all();
-}
-
-void Host::LoadBare(const std::string& why) {
-  std::fprintf(stderr, "winsim: %s; starting a bare machine\n", why.c_str());
-  Load(
-      Json::parse(
-          R"({"winsim": 1, "iis": null, "registry": {"HKEY_LOCAL_MACHINE": {"name": "", "values": [], "children": []}}, "services": []})"),
-      "");
+  if (!image.is_object() || image.value("winsim", Json()) != 1) Invalid("the image", "\"winsim\" is not 1");
+  const double scale = TimeoutScale(image);
+  State loaded;
+  const Json caller = image.value("caller", Json::object());
+  if (!caller.is_object()) Invalid("the image", "\"caller\" is not an object");
+  const Json administrator = caller.value("administrator", Json(true));
+  if (!administrator.is_boolean()) Invalid("caller", "\"administrator\" is not true or false");
+  loaded.administrator = administrator.get<bool>();
+  loaded.comApartment = caller.contains("comApartment") ? TextField(caller, "comApartment", "caller") : "none";
+  if (loaded.comApartment != "none" && loaded.comApartment != "STA" && loaded.comApartment != "MTA")
+    Invalid("caller", "\"comApartment\" is not \"none\", \"STA\" or \"MTA\"");
+  FaultPlan faults(ArrayField(image, "faults", "the image"));
+  for (const auto& service : ArrayField(image, "services", "the image")) {
+    TextField(service, "name", "a service");
+    const DWORD state = Number32(service, "state", "a service", SERVICE_STOPPED);
+    if (state < SERVICE_STOPPED || state > SERVICE_PAUSED) Invalid("a service", "\"state\" is not 1 to 7");
+    for (const char* field : {"startType", "startResult", "deniedAccess"}) Number32(service, field, "a service", 0);
+  }
+  if (image.contains("registry") && !image["registry"].is_null()) {
+    if (!image["registry"].is_object()) Invalid("the image", "\"registry\" is not an object");
+    if (image["registry"].contains("HKEY_LOCAL_MACHINE"))
+      ValidateRegistryKey(image["registry"]["HKEY_LOCAL_MACHINE"], "registry.HKEY_LOCAL_MACHINE");
+  }
+  ArrayField(image, "broadcasts", "the image");
+  if (image.contains("iis") && !image["iis"].is_null())
+    loaded.metabase = std::make_shared<MetabaseEngine>(image["iis"], scale);
+  loaded.document = image;
+  if (loaded.metabase) {  // the engine keeps these, serialized
+    loaded.document["iis"]["metabase"] = nullptr;
+    if (image["iis"].contains("backups")) loaded.document["iis"]["backups"] = nullptr;
+  }
+  loaded.imagePath = std::move(path);
+  state_ = std::move(loaded);
+  Site::Reset(std::move(faults));
 }
 
 void Host::LoadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    Load(Json::parse(StockImageText()), path);  // created at the first write
-    return;
-  }
-  std::stringstream text;
-  text << in.rdbuf();
+  const auto text = ReadFileText(path);
   try {
-    Load(Json::parse(text.str()), path);
+    Load(Json::parse(text ? *text : StockImageText()), path);  // a missing file is created at the first write
   } catch (const std::exception& e) {
-    LoadBare(path + " is not a host image (" + e.what() + ")");
+    std::fprintf(stderr, "winsim: %s is not a host image (%s); starting a bare machine\n", path.c_str(), e.what());
+    Load(Json::parse(R"({"winsim": 1, "iis": null, "services": []})"), "");
   }
 }
 
-std::string Host::ImageText() const { return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n"; }
-
-void Host::WriteImage() {
-  if (imagePath_.empty()) return;
-  const std::string text = ImageText();
-  // One lock file for every process, so that the last whole write wins.
-  const int lock = ::open((imagePath_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (lock >= 0) ::flock(lock, LOCK_EX);
-  const std::string temporary = imagePath_ + ".tmp." + std::to_string(::getpid());
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-  }
-  std::rename(temporary.c_str(), imagePath_.c_str());
-  if (lock >= 0) ::close(lock);
+void Host::ControlledReset() {
+  journalFile_ = Env("WINSIM_JOURNAL");
+  journalKept_ = keepJournal_.value_or(true);
 }
 
-ThreadState& Host::CurrentThread() {
-  thread_local ThreadState state;
-  if (state.number == 0) state.number = ++nextThreadNumber_;
-  if (state.generation != generation) {
-    state.generation = generation;
-    state.comApartment.clear();
-    state.comInitializations = 0;
-    state.lastError = 0;
-  }
-  return state;
+void Host::Reset(const Json& image) {
+  Site::Call call(*this, nullptr);
+  Load(image, "");
+  ControlledReset();
+}
+
+void Host::ResetFromFile(const std::string& path) {
+  Site::Call call(*this, nullptr);
+  LoadFile(path);
+  ControlledReset();
+}
+
+void Host::KeepJournal(bool keep) {
+  Site::Call call(*this, nullptr);
+  keepJournal_ = journalKept_ = keep;
+}
+
+std::string Host::ImageText() {
+  Site::Call call(*this, nullptr);
+  return ComposeImage(state_.document, state_.metabase.get());
+}
+
+std::vector<std::string> Host::JournalLines() {
+  Site::Call call(*this, nullptr);
+  return journal_;
+}
+
+OpenResources Host::Count() {
+  Site::Call call(*this, nullptr);
+  OpenResources open;
+  open.metabaseHandles = state_.metabase ? state_.metabase->OpenHandles() : 0;
+  open.registryKeys = static_cast<int>(state_.registryKeys.size());
+  open.serviceHandles = static_cast<int>(state_.services.size());
+  open.comReferences = comReferences_;
+  return open;
+}
+
+void Host::Persist(Site::Call&, const MetabaseEngine& metabase) {
+  if (&metabase == state_.metabase.get()) state_.WriteImage();
+}
+
+void Host::State::WriteImage() const {
+  if (!imagePath.empty()) ReplaceFile(imagePath, [this] { return ComposeImage(document, metabase.get()); });
+}
+
+Host::Call::Call(const char* name)
+    : Site::Call(Host::Instance(), name), state(Host::Instance().state_), thread([]() -> ThreadState& {
+        thread_local ThreadState current;
+        const uint64_t generation = Host::Instance().generation_;
+        if (current.generation != generation) current = ThreadState{0, generation, "", 0};
+        return current;
+      }()) {}
+
+void Host::Call::Fail(Json result, DWORD lastError) {
+  thread.lastError = lastError;
+  Finish(std::move(result), lastError);
 }
 
 }  // namespace winsim
+
+DWORD GetLastError() { return winsim::Host::Call(nullptr).thread.lastError; }
+
+void SetLastError(DWORD error) { winsim::Host::Call(nullptr).thread.lastError = error; }

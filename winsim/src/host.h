@@ -1,82 +1,95 @@
 #pragma once
 
-#include <condition_variable>
-#include <cstdint>
-#include <memory>
-#include <mutex>
-#include <string>
+#include <winsim/control.h>
+#include <winsim/windows.h>
 
-#include "faults.h"
-#include "host_metabase_events.h"
-#include "journal.h"
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "codec.h"
 #include "json.h"
-#include "registry.h"
-#include "metabase_engine.h"
-#include "services.h"
-#include "stock_image.h"
+#include "metabase.h"
+#include "site.h"
 
 namespace winsim {
 
-struct Caller {
-  bool administrator = true;
-  std::string comApartment = "none";  // "none", "STA" or "MTA"
-};
-
-// What a thread carries between platform calls. A host reset makes every
-// thread's state stale, so JVM threads reused across tests start clean.
-struct ThreadState {
-  int number = 0;
-  DWORD lastError = 0;
-  uint64_t generation = 0;
-  // COM: "" until the thread's first COM call, which takes the caller's
-  // apartment from the image; then "none", "STA" or "MTA".
-  std::string comApartment;
-  int comInitializations = 0;
-};
-
-// The whole simulated machine: one object behind one lock.
-class Host {
+// The simulated machine, one per process: its state is reached only through
+// a Host::Call, which holds the host's one lock.
+class Host final : public Site {
  public:
+  class Call;
   static Host& Instance();
 
-  std::mutex mutex;
-  std::condition_variable changed;  // a handle closed or a lock cleared
+  // The control API's side; each takes the lock itself. A reset keeps the
+  // journal in memory unless KeepJournal(false) said otherwise.
+  void Reset(const Json& image);  // throws std::invalid_argument, leaving the host as it was
+  void ResetFromFile(const std::string& path);
+  void KeepJournal(bool keep);
+  std::string ImageText();
+  std::vector<std::string> JournalLines();
+  OpenResources Count();
 
-  // The "disk": exactly what the image file holds, or would hold.
-  Json document;
-  Caller caller;
-  double timeoutScale = 1.0;
-  FaultPlan faults;
-  Journal journal;
-  ServiceManager services;
-  Registry registry;
-  // Null when IIS is not installed. Shared with the admin base objects.
-  std::shared_ptr<MetabaseEngine> metabase;
-  int comReferences = 0;  // of objects made since the last reset
-  uint64_t generation = 1;
+  void Persist(Site::Call& call, const MetabaseEngine& metabase) override;
 
-  // Replaces the state with a parsed image. Throws std::invalid_argument
-  // (leaving the host unchanged) when it is not a valid image.
-  void Load(const Json& image, std::string path);
-  // A file that is not an image: a bare machine, and the file is left alone.
-  void LoadBare(const std::string& why);
-  void LoadFile(const std::string& path);
+  struct RegistryHandle {
+    std::vector<std::u16string> path;  // the stored names from the hive down
+    REGSAM access = 0;
+  };
+  struct ServiceHandle {
+    bool manager = true;
+    DWORD granted = 0;
+    size_t service = 0;
+  };
+  struct State {
+    // The image as it will be written, but for the metabase and backups,
+    // which the engine keeps; the registry, services and broadcasts live here.
+    Json document;
+    bool administrator = true;
+    std::string comApartment = "none";         // "none", "STA" or "MTA"
+    std::shared_ptr<MetabaseEngine> metabase;  // null when IIS is not installed
+    std::map<uintptr_t, RegistryHandle> registryKeys;
+    std::map<uintptr_t, ServiceHandle> services;
+    std::string imagePath;          // empty: nothing is written
+    uintptr_t nextHandle = 0x1000;  // handle values are never reused within a run
 
-  // Writes the document to the image file, atomically; a no-op without one.
-  void WriteImage();
-  std::string ImageText() const;
-
-  // Handle values are never reused within a run.
-  uintptr_t NewHandleValue() { return nextHandle_ += 4; }
-
-  ThreadState& CurrentThread();
+    void WriteImage() const;
+  };
 
  private:
   Host();
-  HostMetabaseEvents metabaseEvents_{*this};
-  std::string imagePath_;
-  uintptr_t nextHandle_ = 0x1000;
-  int nextThreadNumber_ = 0;
+  void Load(const Json& image, std::string path);
+  void LoadFile(const std::string& path);
+  void ControlledReset();
+  State state_;
+  std::optional<bool> keepJournal_;
+};
+
+// What a thread carries between platform calls; a host reset makes it stale.
+struct ThreadState {
+  DWORD lastError = 0;
+  uint64_t generation = 0;
+  std::string comApartment;  // "" until the thread's first COM call
+  int comInitializations = 0;
+};
+
+// How a registry value of this type is written in an image when well formed.
+Form RegistryForm(DWORD type);
+
+class Host::Call : public Site::Call {
+ public:
+  explicit Call(const char* name);
+  State& state;
+  ThreadState& thread;
+  std::shared_ptr<Site> site() {
+    return std::shared_ptr<Site>(&Host::Instance(), [](Site*) {});
+  }
+
+  // Completes the call with a result and makes the error the thread's last.
+  void Fail(Json result, DWORD lastError);
+  uintptr_t NewHandle() { return state.nextHandle += 4; }
 };
 
 }  // namespace winsim

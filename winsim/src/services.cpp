@@ -1,13 +1,11 @@
-#include "services.h"
-
+// The service control manager and window messaging.
 #include <cstring>
-#include <stdexcept>
 
-#include "call.h"
-#include "text.h"
+#include "host.h"
 
-namespace winsim {
 namespace {
+
+using winsim::Host;
 
 // What a caller without administrative rights is granted, as on a default
 // Windows installation: reading, never changing or starting.
@@ -17,160 +15,137 @@ constexpr DWORD kServiceReadRights = GENERIC_READ | SERVICE_QUERY_CONFIG | SERVI
                                      SERVICE_ENUMERATE_DEPENDENTS | SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL |
                                      READ_CONTROL;
 
-DWORD Number(const Json& service, const char* field, DWORD fallback) {
-  if (!service.contains(field)) return fallback;
-  const Json& value = service[field];
-  if (!value.is_number_integer() || value.get<int64_t>() < 0 || value.get<int64_t>() > 0xFFFFFFFFLL)
-    throw std::invalid_argument(std::string("a service's \"") + field + "\" is not a 32-bit number");
-  return static_cast<DWORD>(value.get<int64_t>());
+uint64_t Number(const void* handle) { return reinterpret_cast<uintptr_t>(handle); }
+
+DWORD Field(const winsim::Json& service, const char* field, DWORD fallback) {
+  return winsim::Number32(service, field, "a service", fallback);
 }
 
-uint64_t HandleNumber(SC_HANDLE handle) { return reinterpret_cast<uintptr_t>(handle); }
-
-ServiceManager::Handle* Lookup(Host& host, SC_HANDLE handle) {
-  auto found = host.services.handles.find(reinterpret_cast<uintptr_t>(handle));
-  return found == host.services.handles.end() ? nullptr : &found->second;
-}
-
-SC_HANDLE NewHandle(Host& host, ServiceManager::Handle handle) {
-  const uintptr_t value = host.NewHandleValue();
-  host.services.handles[value] = handle;
+SC_HANDLE NewHandle(Host::Call& call, Host::ServiceHandle handle) {
+  const uintptr_t value = call.NewHandle();
+  call.state.services[value] = handle;
+  call.Finish(value);
   return reinterpret_cast<SC_HANDLE>(value);
 }
 
-SC_HANDLE FailHandle(Call& call, int64_t error) {
-  call.FinishWithError(0, static_cast<DWORD>(error));
-  return nullptr;
+// A service handle that grants `right`, or the error to fail with.
+const Host::ServiceHandle* Service(Host::Call& call, SC_HANDLE service, DWORD right, DWORD& error) {
+  const auto found = call.state.services.find(Number(service));
+  error = found == call.state.services.end() || found->second.manager ? ERROR_INVALID_HANDLE
+          : !(found->second.granted & right)                          ? ERROR_ACCESS_DENIED
+                                                                      : 0;
+  return error ? nullptr : &found->second;
 }
 
-BOOL FailBool(Call& call, int64_t error) {
-  call.FinishWithError(0, static_cast<DWORD>(error));
-  return FALSE;
+template <typename Result>
+Result Fail(Host::Call& call, int64_t error) {
+  call.Fail(0, static_cast<DWORD>(error));
+  return Result{};
 }
 
 }  // namespace
 
-void ServiceManager::Load(const Json& section) {
-  std::vector<Service> loaded;
-  if (!section.is_null()) {
-    if (!section.is_array()) throw std::invalid_argument("\"services\" is not an array");
-    for (const auto& entry : section) {
-      if (!entry.is_object() || !entry.contains("name") || !entry["name"].is_string())
-        throw std::invalid_argument("a service has no \"name\"");
-      Service service;
-      service.name = ToUtf16(entry["name"].get<std::string>());
-      service.state = Number(entry, "state", SERVICE_STOPPED);
-      if (service.state < SERVICE_STOPPED || service.state > SERVICE_PAUSED)
-        throw std::invalid_argument("a service's \"state\" is not 1 to 7");
-      service.startType = Number(entry, "startType", 2);
-      service.startResult = Number(entry, "startResult", 0);
-      service.deniedAccess = Number(entry, "deniedAccess", 0);
-      loaded.push_back(service);
-    }
-  }
-  services = std::move(loaded);
-  handles.clear();
-}
-
-std::optional<size_t> ServiceManager::Find(const std::u16string& name) const {
-  for (size_t i = 0; i < services.size(); ++i) {
-    if (EqualsIgnoreCase(services[i].name, name)) return i;
-  }
-  return std::nullopt;
-}
-
-}  // namespace winsim
-
-using winsim::Call;
-
 SC_HANDLE OpenSCManagerW(LPCWSTR machineName, LPCWSTR databaseName, DWORD desiredAccess) {
-  Call call("OpenSCManagerW");
-  call.Text("machineName", machineName).Text("databaseName", databaseName).Field("desiredAccess", desiredAccess);
-  if (auto fault = call.PlannedFault()) return winsim::FailHandle(call, *fault);
-  auto& host = call.host;
-  if (machineName && *machineName) return winsim::FailHandle(call, 1722);  // RPC_S_SERVER_UNAVAILABLE
-  if (!host.caller.administrator && (desiredAccess & ~winsim::kManagerReadRights))
-    return winsim::FailHandle(call, ERROR_ACCESS_DENIED);
-  SC_HANDLE handle = winsim::NewHandle(host, {true, desiredAccess, 0});
-  call.Finish(winsim::HandleNumber(handle));
-  return handle;
+  Host::Call call("OpenSCManagerW");
+  call.Text("machineName", machineName).Text("databaseName", databaseName).Set("desiredAccess", desiredAccess);
+  if (auto fault = call.Fault()) return Fail<SC_HANDLE>(call, *fault);
+  if (machineName && *machineName) return Fail<SC_HANDLE>(call, 1722);  // RPC_S_SERVER_UNAVAILABLE
+  if (!call.state.administrator && (desiredAccess & ~kManagerReadRights))
+    return Fail<SC_HANDLE>(call, ERROR_ACCESS_DENIED);
+  return NewHandle(call, {true, desiredAccess, 0});
 }
 
 SC_HANDLE OpenServiceW(SC_HANDLE manager, LPCWSTR serviceName, DWORD desiredAccess) {
-  Call call("OpenServiceW");
+  Host::Call call("OpenServiceW");
   const std::u16string name = winsim::FromArgument(serviceName);
-  call.Field("manager", winsim::HandleNumber(manager)).Text("serviceName", serviceName);
-  call.Field("desiredAccess", desiredAccess).MatchName(name);
-  if (auto fault = call.PlannedFault()) return winsim::FailHandle(call, *fault);
-  auto& host = call.host;
-  const auto* managerHandle = winsim::Lookup(host, manager);
-  if (!managerHandle || !managerHandle->manager) return winsim::FailHandle(call, ERROR_INVALID_HANDLE);
-  if (name.empty()) return winsim::FailHandle(call, ERROR_INVALID_NAME);
-  const auto index = host.services.Find(name);
-  if (!index) return winsim::FailHandle(call, ERROR_SERVICE_DOES_NOT_EXIST);
-  DWORD refused = host.services.services[*index].deniedAccess;
-  if (!host.caller.administrator) refused |= ~winsim::kServiceReadRights;
-  if (desiredAccess & refused) return winsim::FailHandle(call, ERROR_ACCESS_DENIED);
-  SC_HANDLE handle = winsim::NewHandle(host, {false, desiredAccess, *index});
-  call.Finish(winsim::HandleNumber(handle));
-  return handle;
+  call.Set("manager", Number(manager)).Text("serviceName", serviceName).Set("desiredAccess", desiredAccess);
+  if (auto fault = call.Fault(nullptr, &name)) return Fail<SC_HANDLE>(call, *fault);
+  const auto found = call.state.services.find(Number(manager));
+  if (found == call.state.services.end() || !found->second.manager) return Fail<SC_HANDLE>(call, ERROR_INVALID_HANDLE);
+  if (name.empty()) return Fail<SC_HANDLE>(call, ERROR_INVALID_NAME);
+  const winsim::Json& services = call.state.document.value("services", winsim::Json::array());
+  for (size_t i = 0; i < services.size(); ++i) {
+    if (!winsim::EqualsIgnoreCase(winsim::ToUtf16(services[i]["name"].get<std::string>()), name)) continue;
+    DWORD refused = Field(services[i], "deniedAccess", 0);
+    if (!call.state.administrator) refused |= ~kServiceReadRights;
+    if (desiredAccess & refused) return Fail<SC_HANDLE>(call, ERROR_ACCESS_DENIED);
+    return NewHandle(call, {false, desiredAccess, i});
+  }
+  return Fail<SC_HANDLE>(call, ERROR_SERVICE_DOES_NOT_EXIST);
 }
 
 BOOL QueryServiceStatusEx(SC_HANDLE service, SC_STATUS_TYPE infoLevel, LPBYTE buffer, DWORD bufferSize,
                           LPDWORD bytesNeeded) {
-  Call call("QueryServiceStatusEx");
-  call.Field("service", winsim::HandleNumber(service)).Field("infoLevel", static_cast<int>(infoLevel));
-  call.Field("bufferSize", bufferSize);
-  if (auto fault = call.PlannedFault()) return winsim::FailBool(call, *fault);
-  auto& host = call.host;
-  const auto* handle = winsim::Lookup(host, service);
-  if (!handle || handle->manager) return winsim::FailBool(call, ERROR_INVALID_HANDLE);
-  if (!(handle->granted & SERVICE_QUERY_STATUS)) return winsim::FailBool(call, ERROR_ACCESS_DENIED);
-  if (infoLevel != SC_STATUS_PROCESS_INFO) return winsim::FailBool(call, ERROR_INVALID_LEVEL);
+  Host::Call call("QueryServiceStatusEx");
+  call.Set("service", Number(service)).Set("infoLevel", static_cast<int>(infoLevel)).Set("bufferSize", bufferSize);
+  if (auto fault = call.Fault()) return Fail<BOOL>(call, *fault);
+  DWORD error = 0;
+  const auto* handle = Service(call, service, SERVICE_QUERY_STATUS, error);
+  if (!handle) return Fail<BOOL>(call, error);
+  if (infoLevel != SC_STATUS_PROCESS_INFO) return Fail<BOOL>(call, ERROR_INVALID_LEVEL);
   if (bytesNeeded) *bytesNeeded = sizeof(SERVICE_STATUS_PROCESS);
-  if (bufferSize < sizeof(SERVICE_STATUS_PROCESS)) return winsim::FailBool(call, ERROR_INSUFFICIENT_BUFFER);
-  if (!buffer) return winsim::FailBool(call, 998);  // ERROR_NOACCESS
-  const auto& state = host.services.services[handle->service];
+  if (bufferSize < sizeof(SERVICE_STATUS_PROCESS)) return Fail<BOOL>(call, ERROR_INSUFFICIENT_BUFFER);
+  if (!buffer) return Fail<BOOL>(call, 998);  // ERROR_NOACCESS
+  const DWORD state = Field(call.state.document["services"][handle->service], "state", SERVICE_STOPPED);
   SERVICE_STATUS_PROCESS status{};
   status.dwServiceType = 0x20;  // SERVICE_WIN32_SHARE_PROCESS
-  status.dwCurrentState = state.state;
-  status.dwControlsAccepted = state.state == SERVICE_STOPPED ? 0 : 0x7;
-  status.dwProcessId = state.state == SERVICE_STOPPED ? 0 : 1000 + static_cast<DWORD>(handle->service);
+  status.dwCurrentState = state;
+  status.dwControlsAccepted = state == SERVICE_STOPPED ? 0 : 0x7;
+  status.dwProcessId = state == SERVICE_STOPPED ? 0 : 1000 + static_cast<DWORD>(handle->service);
   std::memcpy(buffer, &status, sizeof status);
-  call.Field("outState", state.state);
-  call.Finish(1);
+  call.Set("outState", state).Finish(1);
   return TRUE;
 }
 
-BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, LPCWSTR* arguments) {
-  (void)arguments;
-  Call call("StartServiceW");
-  call.Field("service", winsim::HandleNumber(service)).Field("argumentCount", argumentCount);
-  if (auto fault = call.PlannedFault()) return winsim::FailBool(call, *fault);
-  auto& host = call.host;
-  const auto* handle = winsim::Lookup(host, service);
-  if (!handle || handle->manager) return winsim::FailBool(call, ERROR_INVALID_HANDLE);
-  if (!(handle->granted & SERVICE_START)) return winsim::FailBool(call, ERROR_ACCESS_DENIED);
-  auto& state = host.services.services[handle->service];
-  if (state.startType == SERVICE_DISABLED) return winsim::FailBool(call, ERROR_SERVICE_DISABLED);
-  if (state.state != SERVICE_STOPPED) return winsim::FailBool(call, ERROR_SERVICE_ALREADY_RUNNING);
-  if (state.startResult != 0) return winsim::FailBool(call, state.startResult);
-  state.state = SERVICE_RUNNING;
-  host.document["services"][handle->service]["state"] = SERVICE_RUNNING;
-  host.WriteImage();
+BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, LPCWSTR*) {
+  Host::Call call("StartServiceW");
+  call.Set("service", Number(service)).Set("argumentCount", argumentCount);
+  if (auto fault = call.Fault()) return Fail<BOOL>(call, *fault);
+  DWORD error = 0;
+  const auto* handle = Service(call, service, SERVICE_START, error);
+  if (!handle) return Fail<BOOL>(call, error);
+  winsim::Json& entry = call.state.document["services"][handle->service];
+  if (Field(entry, "startType", 2) == SERVICE_DISABLED) return Fail<BOOL>(call, ERROR_SERVICE_DISABLED);
+  if (Field(entry, "state", SERVICE_STOPPED) != SERVICE_STOPPED) return Fail<BOOL>(call, ERROR_SERVICE_ALREADY_RUNNING);
+  if (const DWORD result = Field(entry, "startResult", 0)) return Fail<BOOL>(call, result);
+  entry["state"] = SERVICE_RUNNING;
+  call.state.WriteImage();
   call.Finish(1);
   return TRUE;
 }
 
 BOOL CloseServiceHandle(SC_HANDLE handle) {
-  Call call("CloseServiceHandle");
-  call.Field("handle", winsim::HandleNumber(handle));
-  auto& handles = call.host.services.handles;
-  const auto found = handles.find(reinterpret_cast<uintptr_t>(handle));
-  const bool known = found != handles.end();
-  if (known) handles.erase(found);  // a planned fault frees the handle all the same
-  if (auto fault = call.PlannedFault()) return winsim::FailBool(call, *fault);
-  if (!known) return winsim::FailBool(call, ERROR_INVALID_HANDLE);
+  Host::Call call("CloseServiceHandle");
+  call.Set("handle", Number(handle));
+  // A planned fault frees the handle all the same.
+  const bool known = call.state.services.erase(Number(handle)) > 0;
+  if (auto fault = call.Fault()) return Fail<BOOL>(call, *fault);
+  if (!known) return Fail<BOOL>(call, ERROR_INVALID_HANDLE);
   call.Finish(1);
   return TRUE;
+}
+
+// No windows exist here, so only a broadcast reaches anyone: it is recorded
+// in the image, and nobody answers.
+LRESULT WINAPI SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags, UINT uTimeout,
+                                   PDWORD_PTR lpdwResult) {
+  Host::Call call("SendMessageTimeoutW");
+  // A setting change names its section by a text; other messages carry a number.
+  const winsim::Json parameter = Msg == WM_SETTINGCHANGE && lParam != 0
+                                     ? winsim::Json(winsim::ToUtf8(reinterpret_cast<const char16_t*>(lParam)))
+                                     : winsim::Json(static_cast<int64_t>(lParam));
+  const winsim::Json broadcast = {
+      {"window", Number(hWnd)}, {"message", Msg},   {"wParam", static_cast<uint64_t>(wParam)},
+      {"lParam", parameter},    {"flags", fuFlags}, {"timeout", uTimeout}};
+  for (const auto& [field, value] : broadcast.items()) call.Set(field.c_str(), value);
+  if (auto fault = call.Fault()) return Fail<LRESULT>(call, *fault);
+  if (hWnd != HWND_BROADCAST) return Fail<LRESULT>(call, ERROR_INVALID_WINDOW_HANDLE);
+  if (lpdwResult) *lpdwResult = 0;
+  winsim::Json& document = call.state.document;
+  if (!document.contains("broadcasts") || document["broadcasts"].is_null())
+    document["broadcasts"] = winsim::Json::array();
+  document["broadcasts"].push_back(broadcast);
+  call.state.WriteImage();
+  call.Finish(1);
+  return 1;
 }

@@ -74,6 +74,11 @@ std::u16string ToUtf16(const std::string& text) {
   return out;
 }
 
+std::u16string Fold(std::u16string text) {
+  for (auto& c : text) c = FoldCase(c);
+  return text;
+}
+
 bool EqualsIgnoreCase(const std::u16string& a, const std::u16string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
@@ -81,9 +86,5 @@ bool EqualsIgnoreCase(const std::u16string& a, const std::u16string& b) {
   }
   return true;
 }
-
-bool EqualsIgnoreCase(const std::string& a, const std::string& b) { return EqualsIgnoreCase(ToUtf16(a), ToUtf16(b)); }
-
-std::u16string FromArgument(const char16_t* text) { return text ? std::u16string(text) : std::u16string(); }
 
 }  // namespace winsim

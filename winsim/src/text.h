@@ -8,10 +8,17 @@ namespace winsim {
 std::string ToUtf8(const std::u16string& text);
 std::u16string ToUtf16(const std::string& text);
 
+// Names compare without regard to case: equal names have equal folds.
+std::u16string Fold(std::u16string text);
 bool EqualsIgnoreCase(const std::u16string& a, const std::u16string& b);
-bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 
-// Text of a NUL-terminated wide argument; null gives an empty text.
-std::u16string FromArgument(const char16_t* text);
+// Text of a NUL-terminated wide argument (WCHAR is 16 bits wide on every
+// platform); null gives an empty text.
+template <typename Char>
+std::u16string FromArgument(const Char* text) {
+  std::u16string units;
+  for (; text && *text; ++text) units += static_cast<char16_t>(*text);
+  return units;
+}
 
 }  // namespace winsim

@@ -34,8 +34,12 @@ WINSIM_API std::string StockImage();
 // The image as the host would write it now.
 WINSIM_API std::string HostImage();
 
-// The journal lines written since the last reset, in completion order.
+// The journal lines written since the last reset, in completion order. A
+// reset from here keeps them; KeepJournal(false) stops that (for benchmarks
+// and fuzzers) until KeepJournal(true). Started from WINSIM_HOST alone, the
+// host keeps none.
 WINSIM_API std::vector<std::string> JournalLines();
+WINSIM_API void KeepJournal(bool keep);
 
 WINSIM_API OpenResources CountOpenResources();
 

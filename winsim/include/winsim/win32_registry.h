@@ -27,8 +27,6 @@ typedef struct _SECURITY_ATTRIBUTES {
 #define KEY_ENUMERATE_SUB_KEYS (0x0008)
 #define KEY_NOTIFY (0x0010)
 #define KEY_CREATE_LINK (0x0020)
-#define KEY_WOW64_64KEY (0x0100)
-#define KEY_WOW64_32KEY (0x0200)
 #define KEY_READ ((STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY) & (~SYNCHRONIZE))
 #define KEY_WRITE ((STANDARD_RIGHTS_WRITE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY) & (~SYNCHRONIZE))
 #define KEY_ALL_ACCESS                                                                                                 \
@@ -37,11 +35,9 @@ typedef struct _SECURITY_ATTRIBUTES {
    (~SYNCHRONIZE))
 
 #define REG_OPTION_NON_VOLATILE (0x00000000L)
-#define REG_OPTION_VOLATILE (0x00000001L)
 #define REG_CREATED_NEW_KEY (0x00000001L)
 #define REG_OPENED_EXISTING_KEY (0x00000002L)
 
-#define REG_NONE (0)
 #define REG_SZ (1)
 #define REG_EXPAND_SZ (2)
 #define REG_BINARY (3)

@@ -1,0 +1,163 @@
+#include "codec.h"
+
+#include <stdexcept>
+
+#include "text.h"
+
+namespace winsim {
+namespace {
+
+Bytes UnitBytes(const std::u16string& units) {
+  Bytes bytes;
+  bytes.reserve(units.size() * 2);
+  for (char16_t unit : units) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+std::u16string BytesUnits(const Bytes& bytes) {
+  std::u16string units;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+    units += static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
+  return units;
+}
+
+Bytes NumberBytes(uint64_t number, size_t size) {
+  Bytes bytes;
+  for (size_t i = 0; i < size; ++i) bytes += static_cast<char>((number >> (8 * i)) & 0xFF);
+  return bytes;
+}
+
+Json Candidate(Form form, const Bytes& bytes) {
+  if (form == Form::Number32 || form == Form::Number64) {
+    if (bytes.size() != (form == Form::Number32 ? 4u : 8u)) return Json();
+    uint64_t number = 0;
+    for (size_t i = bytes.size(); i-- > 0;) number = (number << 8) | static_cast<uint8_t>(bytes[i]);
+    return number;
+  }
+  if (form == Form::Hex || bytes.size() < 2 || bytes.size() % 2) return Json();
+  const std::u16string units = BytesUnits(bytes);
+  if (units.back() != 0) return Json();
+  if (form == Form::Text) {
+    const std::u16string text = units.substr(0, units.size() - 1);
+    return text.find(u'\0') == std::u16string::npos ? Json(ToUtf8(text)) : Json();
+  }
+  Json entries = Json::array();
+  for (size_t start = 0; start + 1 < units.size();) {
+    const size_t end = units.find(u'\0', start);
+    if (end == start) return Json();  // an empty entry would end the list early
+    entries.push_back(ToUtf8(units.substr(start, end - start)));
+    start = end + 1;
+  }
+  return entries;
+}
+
+}  // namespace
+
+std::string ToHex(const void* data, size_t length) {
+  static const char digits[] = "0123456789abcdef";
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  std::string hex;
+  hex.reserve(length * 2);
+  for (size_t i = 0; i < length; ++i) {
+    hex += digits[bytes[i] >> 4];
+    hex += digits[bytes[i] & 0xF];
+  }
+  return hex;
+}
+
+std::optional<Bytes> FromHex(const std::string& hex) {
+  auto digit = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  if (hex.size() % 2) return std::nullopt;
+  Bytes bytes;
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    const int high = digit(hex[i]), low = digit(hex[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    bytes += static_cast<char>(high * 16 + low);
+  }
+  return bytes;
+}
+
+std::optional<Bytes> Decode(Form form, const Json& value) {
+  switch (form) {
+    case Form::Number32:
+    case Form::Number64:
+      if (!value.is_number_unsigned() || (form == Form::Number32 && value.get<uint64_t>() > 0xFFFFFFFFu)) break;
+      return NumberBytes(value.get<uint64_t>(), form == Form::Number32 ? 4 : 8);
+    case Form::Text:
+      if (!value.is_string()) break;
+      return UnitBytes(ToUtf16(value.get<std::string>()) + u'\0');
+    case Form::Texts: {
+      if (!value.is_array()) break;
+      std::u16string units;
+      for (const auto& entry : value) {
+        if (!entry.is_string()) return std::nullopt;
+        units += ToUtf16(entry.get<std::string>()) + u'\0';
+      }
+      if (units.empty() || !value.empty()) units += u'\0';
+      return UnitBytes(units);
+    }
+    case Form::Hex:
+      break;
+  }
+  return std::nullopt;
+}
+
+Json Encode(Form form, const Bytes& bytes) {
+  Json candidate = Candidate(form, bytes);
+  // Text that UTF-8 cannot carry (a NUL inside, a lone surrogate) stays in hex.
+  if (candidate.is_null() || Decode(form, candidate) != bytes) return Json();
+  return candidate;
+}
+
+Bytes EntryBytes(const Json& entry, const char* valueField, Form form, const std::string& where) {
+  if (entry.contains("hex")) {
+    const auto bytes = entry["hex"].is_string() ? FromHex(entry["hex"].get<std::string>()) : std::nullopt;
+    if (!bytes) Invalid(where, "\"hex\" is not pairs of hex digits");
+    return *bytes;
+  }
+  const auto bytes = entry.contains(valueField) ? Decode(form, entry[valueField]) : std::nullopt;
+  if (!bytes) Invalid(where, std::string("\"") + valueField + "\" does not fit the type, or is missing");
+  return *bytes;
+}
+
+void PutBytes(Json& entry, const char* valueField, Form form, const Bytes& bytes) {
+  Json value = Encode(form, bytes);
+  if (value.is_null()) {
+    entry["hex"] = ToHex(bytes.data(), bytes.size());
+  } else {
+    entry[valueField] = std::move(value);
+  }
+}
+
+void Invalid(const std::string& where, const std::string& what) { throw std::invalid_argument(where + ": " + what); }
+
+uint32_t Number32(const Json& object, const char* field, const std::string& where, std::optional<uint32_t> fallback) {
+  if (fallback && !object.contains(field)) return *fallback;
+  if (!object.contains(field) || !object[field].is_number_unsigned() || object[field].get<uint64_t>() > 0xFFFFFFFFu)
+    Invalid(where, std::string("\"") + field + "\" is not a 32-bit number");
+  return object[field].get<uint32_t>();
+}
+
+std::string TextField(const Json& object, const char* field, const std::string& where) {
+  if (!object.is_object() || !object.contains(field) || !object[field].is_string())
+    Invalid(where, std::string("no text \"") + field + "\"");
+  return object[field].get<std::string>();
+}
+
+const Json& ArrayField(const Json& object, const char* field, const std::string& where) {
+  static const Json empty = Json::array();
+  if (!object.is_object()) Invalid(where, "not an object");
+  if (!object.contains(field) || object[field].is_null()) return empty;
+  if (!object[field].is_array()) Invalid(where, std::string("\"") + field + "\" is not an array");
+  return object[field];
+}
+
+}  // namespace winsim

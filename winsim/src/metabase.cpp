@@ -1,0 +1,471 @@
+#include "metabase.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "codec.h"
+#include "text.h"
+
+namespace winsim {
+namespace {
+
+constexpr size_t kMaxKeyName = 255;  // callers enumerate into METADATA_MAX_NAME_LEN characters
+constexpr DWORD kSaveWaitMilliseconds = 5000;
+
+Form FormOf(DWORD dataType) {
+  switch (dataType) {
+    case DWORD_METADATA:
+      return Form::Number32;
+    case STRING_METADATA:
+    case EXPANDSZ_METADATA:
+      return Form::Text;
+    case MULTISZ_METADATA:
+      return Form::Texts;
+    default:
+      return Form::Hex;
+  }
+}
+
+// What SetData refuses, as IIS does: data that is not what its type says.
+bool WellFormed(const METADATA_RECORD& record) {
+  const size_t length = record.dwMDDataLen;
+  if (length > 0 && !record.pbMDData) return false;
+  auto unit = [&](size_t i) { return record.pbMDData[2 * i] | record.pbMDData[2 * i + 1]; };
+  const size_t units = length / 2;
+  switch (record.dwMDDataType) {
+    case DWORD_METADATA:
+      return length == 4;
+    case BINARY_METADATA:
+      return true;
+    case STRING_METADATA:
+    case EXPANDSZ_METADATA:
+      for (size_t i = 0; length % 2 == 0 && i < units; ++i) {
+        if (unit(i) == 0) return true;
+      }
+      return false;
+    case MULTISZ_METADATA:
+      return length % 2 == 0 && units >= 1 && unit(units - 1) == 0 && (units == 1 || unit(units - 2) == 0);
+    default:
+      return false;
+  }
+}
+
+std::vector<std::u16string> Split(const std::u16string& path, bool fold) {
+  std::vector<std::u16string> segments;
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = std::min(path.find(u'/', start), path.size());
+    if (end > start) segments.push_back(fold ? Fold(path.substr(start, end - start)) : path.substr(start, end - start));
+    start = end + 1;
+  }
+  return segments;
+}
+
+bool Related(const std::vector<std::u16string>& a, const std::vector<std::u16string>& b) {
+  return std::equal(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(std::min(a.size(), b.size())), b.begin());
+}
+
+Site::Call& RecordFields(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, const METADATA_RECORD* record) {
+  call.Set("handle", handle).Text("path", path);
+  if (!record) return call;
+  return call.Set("id", record->dwMDIdentifier)
+      .Set("attributes", record->dwMDAttributes)
+      .Set("userType", record->dwMDUserType)
+      .Set("dataType", record->dwMDDataType)
+      .Set("length", record->dwMDDataLen);
+}
+
+bool ValidBackupName(const std::u16string& name) {
+  return name.size() <= MD_BACKUP_MAX_LEN && name.find_first_of(u"\\/:*?\"<>|") == std::u16string::npos;
+}
+
+}  // namespace
+
+struct MetabaseRecord {
+  DWORD id, attributes, userType, dataType;
+  Bytes bytes;
+  std::string text;  // as the image gives it
+};
+
+// One key: records and children in stored order, which is also the order
+// they are enumerated and written in; children are indexed by folded name.
+// The serialized form is kept until the key or one below it changes.
+struct MetabaseNode {
+  std::u16string name;
+  MetabaseNode* parent = nullptr;
+  std::vector<MetabaseRecord> records;
+  std::vector<std::unique_ptr<MetabaseNode>> children;
+  std::unordered_map<std::u16string, MetabaseNode*> index;
+  std::string text;
+
+  static std::unique_ptr<MetabaseNode> FromJson(const Json& key, const std::string& where, MetabaseNode* parent) {
+    auto node = std::make_unique<MetabaseNode>();
+    node->parent = parent;
+    node->name = ToUtf16(TextField(key, "name", where));
+    if (node->name.size() > kMaxKeyName) Invalid(where, "a key name is longer than 255 characters");
+    const std::string here = where + "/" + key["name"].get<std::string>();
+    for (const auto& entry : ArrayField(key, "records", here)) {
+      if (!entry.is_object()) Invalid(here, "a record is not an object");
+      MetabaseRecord record{Number32(entry, "id", here),
+                            Number32(entry, "attributes", here),
+                            Number32(entry, "userType", here),
+                            Number32(entry, "dataType", here),
+                            {},
+                            entry.dump()};
+      if (record.dataType < DWORD_METADATA || record.dataType > MULTISZ_METADATA)
+        Invalid(here, "\"dataType\" is not 1 to 5");
+      record.bytes = EntryBytes(entry, "value", FormOf(record.dataType), here);
+      node->records.push_back(std::move(record));
+    }
+    for (const auto& child : ArrayField(key, "children", here)) node->Adopt(FromJson(child, here, node.get()));
+    return node;
+  }
+
+  MetabaseNode* Adopt(std::unique_ptr<MetabaseNode> child) {
+    index.emplace(Fold(child->name), child.get());  // the first of equal names wins
+    children.push_back(std::move(child));
+    return children.back().get();
+  }
+
+  MetabaseNode* Child(const std::u16string& folded) const {
+    const auto found = index.find(folded);
+    return found == index.end() ? nullptr : found->second;
+  }
+
+  void Touch() {
+    for (MetabaseNode* node = this; node && !node->text.empty(); node = node->parent) node->text.clear();
+  }
+
+  const std::string& Text() {
+    if (!text.empty()) return text;
+    text = "{\"name\": " + Json(ToUtf8(name)).dump() + ", \"records\": [";
+    for (size_t i = 0; i < records.size(); ++i) text += (i ? ", " : "") + records[i].text;
+    text += "], \"children\": [";
+    for (size_t i = 0; i < children.size(); ++i) text += (i ? ",\n" : "\n") + children[i]->Text();
+    text += "]}";
+    return text;
+  }
+};
+
+MetabaseEngine::MetabaseEngine(const Json& iis, double timeoutScale) : timeoutScale_(timeoutScale) {
+  if (!iis.is_object() || !iis.contains("metabase")) Invalid("iis", "no \"metabase\"");
+  root_ = MetabaseNode::FromJson(iis["metabase"], "iis.metabase", nullptr);
+  saved_ = root_->Text();
+  for (const auto& backup : ArrayField(iis, "backups", "iis")) {
+    const std::string name = TextField(backup, "name", "a backup");
+    const DWORD version = Number32(backup, "version", "a backup");
+    if (version > MD_BACKUP_MAX_VERSION) Invalid("a backup", "\"version\" is not 0 to 9999");
+    if (!backup.contains("metabase")) Invalid("a backup", "no \"metabase\"");
+    MetabaseNode::FromJson(backup["metabase"], "iis.backups.metabase", nullptr);
+    backups_.push_back({ToUtf16(name), version, backup.dump(), backup["metabase"].dump()});
+  }
+  for (const auto& key : ArrayField(iis, "heldKeys", "iis")) {
+    const Path path = Split(ToUtf16(TextField(key, "path", "a held key")), true);
+    handles_[++nextHandle_] = {path, Number32(key, "access", "a held key", 3), true};
+  }
+}
+
+MetabaseEngine::~MetabaseEngine() = default;
+
+MetabaseNode* MetabaseEngine::Find(METADATA_HANDLE handle, const std::u16string& path, HRESULT& result,
+                                   std::vector<MetabaseNode*>* chain, Path* full) const {
+  Path segments;
+  if (handle != METADATA_MASTER_ROOT_HANDLE) {
+    const auto found = handles_.find(handle);
+    result = E_HANDLE;
+    if (found == handles_.end() || found->second.held) return nullptr;
+    segments = found->second.path;
+  }
+  for (auto& segment : Split(path, true)) segments.push_back(std::move(segment));
+  MetabaseNode* node = root_.get();
+  for (const auto& segment : segments) {
+    if (chain) chain->push_back(node);
+    if (!(node = node->Child(segment))) break;
+  }
+  result = node ? S_OK : HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+  if (full) *full = std::move(segments);
+  return node;
+}
+
+const MetabaseEngine::Handle* MetabaseEngine::Writable(METADATA_HANDLE handle, HRESULT& result) const {
+  const auto found = handles_.find(handle);
+  const bool known = found != handles_.end() && !found->second.held;
+  result = handle != METADATA_MASTER_ROOT_HANDLE && !known ? E_HANDLE : E_ACCESSDENIED;
+  return known && (found->second.access & METADATA_PERMISSION_WRITE) ? &found->second : nullptr;
+}
+
+bool MetabaseEngine::Blocked(const Path& path, DWORD access, uint64_t ticket) const {
+  auto conflicts = [&](const Path& other, DWORD otherAccess) {
+    return ((access | otherAccess) & METADATA_PERMISSION_WRITE) && Related(path, other);
+  };
+  for (const auto& [number, handle] : handles_) {
+    if (conflicts(handle.path, handle.access)) return true;
+  }
+  // First come, first served: an earlier waiter for a related key goes first.
+  for (const auto& waiter : waiters_) {
+    if (waiter.ticket >= ticket) break;
+    if (conflicts(waiter.path, waiter.access)) return true;
+  }
+  return false;
+}
+
+MetabaseEngine::Clock::time_point MetabaseEngine::Deadline(DWORD milliseconds) const {
+  return Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                            std::chrono::duration<double, std::milli>(milliseconds * timeoutScale_));
+}
+
+HRESULT MetabaseEngine::OpenKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, DWORD access, DWORD timeout,
+                                PMETADATA_HANDLE newHandle) {
+  const std::u16string pathText = FromArgument(path);
+  call.Set("handle", handle).Text("path", path).Set("access", access).Set("timeout", timeout).Set("outHandle", 0);
+  if (newHandle) *newHandle = 0;
+  if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
+  if (!newHandle) return E_INVALIDARG;
+  HRESULT result;
+  Path full;
+  if (!Find(handle, pathText, result, nullptr, &full)) return result;
+  const uint64_t ticket = ++nextTicket_;
+  waiters_.push_back({ticket, full, access});
+  bool waited = false;
+  Clock::time_point deadline;
+  while (result == S_OK) {
+    const MetabaseNode* node = root_.get();
+    for (const auto& segment : full) node = node ? node->Child(segment) : nullptr;
+    if (!node) {
+      result = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    } else if (!Blocked(full, access, ticket)) {
+      break;
+    } else if (!waited) {
+      waited = true;  // only the conflict counts against the time-out
+      deadline = Deadline(timeout);
+    } else if (changed_.wait_until(call.lock, deadline) == std::cv_status::timeout && Blocked(full, access, ticket)) {
+      result = HRESULT_FROM_WIN32(ERROR_PATH_BUSY);
+    }
+  }
+  waiters_.remove_if([ticket](const Waiter& waiter) { return waiter.ticket == ticket; });
+  if (result == S_OK) {
+    *newHandle = ++nextHandle_;
+    handles_[*newHandle] = {std::move(full), access, false};
+    call.Set("outHandle", *newHandle);
+  }
+  changed_.notify_all();
+  return result;
+}
+
+HRESULT MetabaseEngine::CloseKey(Site::Call& call, METADATA_HANDLE handle) {
+  call.Set("handle", handle);
+  const auto found = handles_.find(handle);
+  const bool known = found != handles_.end() && !found->second.held;
+  if (known) handles_.erase(found);  // a planned fault frees the handle all the same
+  changed_.notify_all();
+  if (auto fault = call.Fault()) return static_cast<HRESULT>(*fault);
+  return known ? S_OK : E_HANDLE;
+}
+
+HRESULT MetabaseEngine::AddKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path) {
+  const std::u16string pathText = FromArgument(path);
+  call.Set("handle", handle).Text("path", path);
+  if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
+  HRESULT result;
+  const Handle* writable = Writable(handle, result);
+  if (!writable) return result;
+  MetabaseNode* node = Find(handle, u"", result);
+  if (!node) return result;
+  const auto names = Split(pathText, false);
+  if (names.empty() || std::any_of(names.begin(), names.end(), [](auto& name) { return name.size() > kMaxKeyName; }))
+    return E_INVALIDARG;
+  if (Find(handle, pathText, result)) return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+  node->Touch();
+  for (const auto& name : names) {
+    MetabaseNode* child = node->Child(Fold(name));
+    if (!child) {
+      auto made = std::make_unique<MetabaseNode>();
+      made->name = name;
+      made->parent = node;
+      child = node->Adopt(std::move(made));
+    }
+    node = child;
+  }
+  return S_OK;
+}
+
+HRESULT MetabaseEngine::EnumKeys(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, LPWSTR name, DWORD index) {
+  const std::u16string pathText = FromArgument(path);
+  call.Set("handle", handle).Text("path", path).Set("index", index);
+  if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
+  HRESULT result;
+  const MetabaseNode* node = Find(handle, pathText, result);
+  if (!node) return result;
+  if (!name) return E_INVALIDARG;
+  if (index >= node->children.size()) return HRESULT_FROM_WIN32(ERROR_NO_MORE_ITEMS);
+  const std::u16string& child = node->children[index]->name;
+  std::copy(child.begin(), child.end(), name);
+  name[child.size()] = 0;
+  call.Set("name", ToUtf8(child));
+  return S_OK;
+}
+
+HRESULT MetabaseEngine::GetData(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record,
+                                DWORD* requiredLength) {
+  const std::u16string pathText = FromArgument(path);
+  RecordFields(call, handle, path, record).Set("requiredLength", nullptr);
+  if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
+  if (!record) return E_INVALIDARG;
+  HRESULT result;
+  std::vector<MetabaseNode*> chain;
+  const MetabaseNode* node = Find(handle, pathText, result, &chain);
+  if (!node) return result;
+  auto lookup = [&](const MetabaseNode* key, bool inheritedOnly) -> const MetabaseRecord* {
+    for (const auto& stored : key->records) {
+      if (stored.id != record->dwMDIdentifier) continue;
+      const bool matches = (record->dwMDUserType == ALL_METADATA || record->dwMDUserType == stored.userType) &&
+                           (record->dwMDDataType == ALL_METADATA || record->dwMDDataType == stored.dataType);
+      return matches && (!inheritedOnly || (stored.attributes & METADATA_INHERIT)) ? &stored : nullptr;
+    }
+    return nullptr;
+  };
+  const MetabaseRecord* found = lookup(node, false);
+  const bool inherited = !found;
+  // Else the nearest ancestor that stored the record as inheritable.
+  const bool inherit = record->dwMDAttributes & METADATA_INHERIT;
+  for (size_t depth = chain.size(); !found && inherit && depth-- > 0;) found = lookup(chain[depth], true);
+  if (!found) return MD_ERROR_DATA_NOT_FOUND;
+  const DWORD size = static_cast<DWORD>(found->bytes.size());
+  if (size > 0 && (record->dwMDDataLen < size || !record->pbMDData)) {
+    if (requiredLength) *requiredLength = size;
+    call.Set("requiredLength", size);
+    return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+  }
+  std::copy(found->bytes.begin(), found->bytes.end(), record->pbMDData);
+  record->dwMDDataLen = size;
+  record->dwMDAttributes = found->attributes | (inherited ? METADATA_ISINHERITED : 0);
+  record->dwMDUserType = found->userType;
+  record->dwMDDataType = found->dataType;
+  return S_OK;
+}
+
+HRESULT MetabaseEngine::SetData(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record) {
+  const std::u16string pathText = FromArgument(path);
+  RecordFields(call, handle, path, record);
+  if (record && call.Journaling())
+    call.Set("hex", record->pbMDData ? Json(ToHex(record->pbMDData, record->dwMDDataLen)) : Json());
+  if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
+  if (!record) return E_INVALIDARG;
+  HRESULT result;
+  if (!Writable(handle, result)) return result;
+  MetabaseNode* node = Find(handle, pathText, result);
+  if (!node) return result;
+  if (!WellFormed(*record)) return E_INVALIDARG;
+  MetabaseRecord stored{record->dwMDIdentifier,
+                        record->dwMDAttributes,
+                        record->dwMDUserType,
+                        record->dwMDDataType,
+                        Bytes(reinterpret_cast<const char*>(record->pbMDData), record->dwMDDataLen),
+                        {}};
+  Json entry = {{"id", stored.id},
+                {"attributes", stored.attributes},
+                {"userType", stored.userType},
+                {"dataType", stored.dataType}};
+  PutBytes(entry, "value", FormOf(stored.dataType), stored.bytes);
+  stored.text = entry.dump(-1, ' ', false, Json::error_handler_t::replace);
+  node->Touch();
+  const auto existing = std::find_if(node->records.begin(), node->records.end(),
+                                     [&](const MetabaseRecord& other) { return other.id == stored.id; });
+  if (existing != node->records.end()) {
+    *existing = std::move(stored);  // keeps its place
+  } else {
+    node->records.push_back(std::move(stored));
+  }
+  return S_OK;
+}
+
+HRESULT MetabaseEngine::SaveData(Site::Call& call) {
+  if (auto fault = call.Fault()) return static_cast<HRESULT>(*fault);
+  // As IIS does, wait a while for open write handles to close; meanwhile
+  // writers that come later wait behind the save, so that it is not starved.
+  const uint64_t ticket = ++nextTicket_;
+  waiters_.push_back({ticket, {}, METADATA_PERMISSION_READ});
+  const bool closed = changed_.wait_until(call.lock, Deadline(kSaveWaitMilliseconds), [this] {
+    return std::none_of(handles_.begin(), handles_.end(),
+                        [](const auto& entry) { return entry.second.access & METADATA_PERMISSION_WRITE; });
+  });
+  waiters_.remove_if([ticket](const Waiter& waiter) { return waiter.ticket == ticket; });
+  changed_.notify_all();
+  if (!closed) return HRESULT_FROM_WIN32(ERROR_PATH_BUSY);
+  saved_ = root_->Text();
+  call.site.Persist(call, *this);
+  return S_OK;
+}
+
+std::vector<MetabaseEngine::StoredBackup>::iterator MetabaseEngine::FindBackup(const std::u16string& name,
+                                                                               DWORD version) {
+  auto best = backups_.end();
+  for (auto it = backups_.begin(); it != backups_.end(); ++it) {
+    if (!EqualsIgnoreCase(it->name, name)) continue;
+    if (version == MD_BACKUP_HIGHEST_VERSION ? (best == backups_.end() || it->version > best->version)
+                                             : it->version == version)
+      best = it;
+  }
+  return best;
+}
+
+std::string MetabaseEngine::BackupsText() const {
+  std::string text = "[";
+  for (size_t i = 0; i < backups_.size(); ++i) text += (i ? ",\n" : "\n") + backups_[i].text;
+  return text + "]";
+}
+
+HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, const std::u16string& name, DWORD version, DWORD flags,
+                                      bool remove) {
+  if (auto fault = call.Fault(nullptr, &name)) return static_cast<HRESULT>(*fault);
+  if (!remove && (version == MD_BACKUP_NEXT_VERSION || version == MD_BACKUP_HIGHEST_VERSION)) {
+    const auto highest = FindBackup(name, MD_BACKUP_HIGHEST_VERSION);
+    version = highest == backups_.end() ? 0 : highest->version + (version == MD_BACKUP_NEXT_VERSION ? 1 : 0);
+  }
+  if (!ValidBackupName(name) || (!remove && version > MD_BACKUP_MAX_VERSION)) return E_INVALIDARG;
+  const auto found = FindBackup(name, version);
+  if (remove) {
+    if (found == backups_.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    backups_.erase(found);
+  } else if (found == backups_.end() || (flags & MD_BACKUP_OVERWRITE)) {
+    StoredBackup& backup =
+        found == backups_.end() ? backups_.emplace_back(StoredBackup{name, version, {}, {}}) : *found;
+    backup.metabase = root_->Text();
+    backup.text = "{\"name\": " + Json(ToUtf8(backup.name)).dump() + ", \"version\": " + std::to_string(version) +
+                  ", \"metabase\": " + backup.metabase + "}";
+  } else {
+    return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+  }
+  call.site.Persist(call, *this);
+  return S_OK;
+}
+
+HRESULT MetabaseEngine::Backup(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags) {
+  call.Text("name", name).Set("version", version).Set("flags", flags);
+  return ChangeBackups(call, FromArgument(name), version, flags, false);
+}
+
+HRESULT MetabaseEngine::DeleteBackup(Site::Call& call, LPCWSTR name, DWORD version) {
+  call.Text("name", name).Set("version", version);
+  return ChangeBackups(call, FromArgument(name), version, 0, true);
+}
+
+HRESULT MetabaseEngine::Restore(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags) {
+  const std::u16string nameText = FromArgument(name);
+  call.Text("name", name).Set("version", version).Set("flags", flags);
+  if (auto fault = call.Fault(nullptr, &nameText)) return static_cast<HRESULT>(*fault);
+  const auto found = FindBackup(nameText, version);
+  if (!ValidBackupName(nameText)) return E_INVALIDARG;
+  if (found == backups_.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  root_ = MetabaseNode::FromJson(Json::parse(found->metabase), "backup", nullptr);
+  saved_ = root_->Text();
+  changed_.notify_all();
+  call.site.Persist(call, *this);
+  return S_OK;
+}
+
+int MetabaseEngine::OpenHandles() const {
+  return static_cast<int>(
+      std::count_if(handles_.begin(), handles_.end(), [](const auto& entry) { return !entry.second.held; }));
+}
+
+}  // namespace winsim

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <winsim/metabase_interface.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "json.h"
+#include "site.h"
+
+namespace winsim {
+
+struct MetabaseNode;
+
+// The IIS metabase: keys, records, handles with their locks, saving and named
+// backups. Each method is one IMSAdminBaseW call made under `call`, which it
+// fills in for the journal; a conflicting open waits (really, with the site's
+// lock released) for up to its time-out times the scale.
+class MetabaseEngine {
+ public:
+  // Throws std::invalid_argument when the image's "iis" section is malformed.
+  MetabaseEngine(const Json& iis, double timeoutScale);
+  ~MetabaseEngine();
+  MetabaseEngine(const MetabaseEngine&) = delete;
+  MetabaseEngine& operator=(const MetabaseEngine&) = delete;
+
+  HRESULT OpenKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, DWORD access, DWORD timeout,
+                  PMETADATA_HANDLE newHandle);
+  HRESULT CloseKey(Site::Call& call, METADATA_HANDLE handle);
+  HRESULT AddKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path);
+  HRESULT EnumKeys(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, LPWSTR name, DWORD index);
+  HRESULT GetData(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record,
+                  DWORD* requiredLength);
+  HRESULT SetData(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record);
+  HRESULT SaveData(Site::Call& call);
+  HRESULT Backup(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags);
+  HRESULT DeleteBackup(Site::Call& call, LPCWSTR name, DWORD version);
+  HRESULT Restore(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags);
+
+  // The rest under the site's lock, too.
+  int OpenHandles() const;  // opened by callers and not yet closed; held keys do not count
+  // The image's "metabase" as last saved and its "backups", serialized.
+  const std::string& SavedText() const { return saved_; }
+  std::string BackupsText() const;
+  bool HasBackups() const { return !backups_.empty(); }
+
+ private:
+  using Path = std::vector<std::u16string>;  // folded names from the root
+  using Clock = std::chrono::steady_clock;
+  struct Handle {
+    Path path;
+    DWORD access = 0;
+    bool held = false;
+  };
+  struct Waiter {
+    uint64_t ticket;
+    Path path;
+    DWORD access;
+  };
+  struct StoredBackup {
+    std::u16string name;
+    DWORD version;
+    std::string text;  // the whole entry, serialized
+    std::string metabase;
+  };
+
+  // The key a handle and a relative path name, and the keys on the way;
+  // null for an unknown handle or a missing key, with the status in `result`.
+  MetabaseNode* Find(METADATA_HANDLE handle, const std::u16string& path, HRESULT& result,
+                     std::vector<MetabaseNode*>* chain = nullptr, Path* full = nullptr) const;
+  const Handle* Writable(METADATA_HANDLE handle, HRESULT& result) const;
+  bool Blocked(const Path& path, DWORD access, uint64_t ticket) const;
+  Clock::time_point Deadline(DWORD milliseconds) const;
+  std::vector<StoredBackup>::iterator FindBackup(const std::u16string& name, DWORD version);
+  HRESULT ChangeBackups(Site::Call& call, const std::u16string& name, DWORD version, DWORD flags, bool remove);
+
+  const double timeoutScale_;
+  std::condition_variable changed_;
+  std::unique_ptr<MetabaseNode> root_;
+  std::string saved_;
+  std::map<METADATA_HANDLE, Handle> handles_;
+  std::list<Waiter> waiters_;
+  std::vector<StoredBackup> backups_;
+  METADATA_HANDLE nextHandle_ = 0;
+  uint64_t nextTicket_ = 0;
+};
+
+}  // namespace winsim

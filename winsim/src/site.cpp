@@ -1,0 +1,74 @@
+#include "site.h"
+
+#include <atomic>
+
+#include "codec.h"
+#include "metabase.h"
+
+namespace winsim {
+
+void Site::Reset(FaultPlan faults) {
+  faults_ = std::move(faults);
+  journal_.clear();
+  ++generation_;
+  comReferences_ = 0;
+}
+
+Site::Call::Call(Site& site, const char* name)
+    : site(site),
+      lock(site.mutex_),
+      name_(name),
+      journaling_(name && (site.journalKept_ || !site.journalFile_.empty())) {}
+
+Site::Call::~Call() {
+  if (!finished_) Finish(Json());
+}
+
+std::optional<int64_t> Site::Call::Fault(const std::u16string* path, const std::u16string* name) {
+  auto status = site.faults_.Next(name_, path, name);
+  fault_ = fault_ || status;
+  return status;
+}
+
+void Site::Call::Finish(Json result, std::optional<uint32_t> lastError) {
+  finished_ = true;
+  if (!journaling_) return;
+  Json line = {{"call", name_}, {"thread", ThreadNumber()}};
+  for (auto& [field, value] : fields_.items()) line[field] = std::move(value);
+  line["result"] = std::move(result);
+  if (lastError) line["lastError"] = *lastError;
+  if (fault_) line["fault"] = true;
+  std::string text = line.dump(-1, ' ', false, Json::error_handler_t::replace);
+  if (!site.journalFile_.empty()) AppendToFile(site.journalFile_, text + "\n");
+  if (site.journalKept_) site.journal_.push_back(std::move(text));
+}
+
+int ThreadNumber() {
+  static std::atomic<int> next{0};
+  thread_local const int number = ++next;
+  return number;
+}
+
+std::string ComposeImage(Json document, const MetabaseEngine* metabase) {
+  if (!metabase || !document.contains("iis") || !document["iis"].is_object()) return document.dump(2) + "\n";
+  Json& iis = document["iis"];
+  const bool backups = iis.contains("backups") || metabase->HasBackups();
+  iis["metabase"] = "\x01";
+  if (backups) iis["backups"] = "\x02";
+  std::string text = document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  auto substitute = [&text](const std::string& mark, const std::string& with) {
+    const size_t at = text.find(mark);
+    if (at != std::string::npos) text.replace(at, mark.size(), with);
+  };
+  substitute("\"\\u0001\"", metabase->SavedText());
+  if (backups) substitute("\"\\u0002\"", metabase->BackupsText());
+  return text;
+}
+
+double TimeoutScale(const Json& image) {
+  const Json scale = image.value("timeoutScale", Json(1.0));
+  if (!scale.is_number() || scale.get<double>() < 0) Invalid("the image", "\"timeoutScale\" is not a number >= 0");
+  return scale.get<double>();
+}
+
+}  // namespace winsim

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "faults.h"
+#include "json.h"
+#include "text.h"
+
+namespace winsim {
+
+class MetabaseEngine;
+
+// What every simulated call reports to, in the Linux host and in the Windows
+// test server alike: one lock, the fault plan, the journal and the count of
+// COM references. Every call holds the lock from start to finish.
+class Site {
+ public:
+  class Call;
+  virtual ~Site() = default;
+
+  // Writes the metabase as last saved and the backups to the image, now.
+  virtual void Persist(Call& call, const MetabaseEngine& metabase) = 0;
+
+ protected:
+  Site() = default;
+  // Only under the lock (from a Call, or by the owner when nothing else can run).
+  void Reset(FaultPlan faults);
+  std::mutex mutex_;
+  FaultPlan faults_;
+  std::string journalFile_;
+  bool journalKept_ = false;
+  std::vector<std::string> journal_;
+  uint64_t generation_ = 1;  // COM references made before a reset no longer count
+  int comReferences_ = 0;
+
+ private:
+  friend class Call;
+  template <typename Interface>
+  friend class ComObject;
+};
+
+// One platform call in progress: holds the site's lock, consults the fault
+// plan and writes the journal line as it finishes. Without a name it only
+// holds the lock. Fields are built only when someone reads the journal.
+class Site::Call {
+ public:
+  Call(Site& site, const char* name);
+  Call(const Call&) = delete;
+  Call& operator=(const Call&) = delete;
+  ~Call();
+
+  Site& site;
+  std::unique_lock<std::mutex> lock;
+  bool Journaling() const { return journaling_; }
+
+  template <typename Value>
+  Call& Set(const char* field, Value&& value) {
+    if (journaling_) fields_[field] = std::forward<Value>(value);
+    return *this;
+  }
+  template <typename Char>
+  Call& Text(const char* field, const Char* text);  // null stays null
+
+  // The planned fault for this call, if one falls on it; `path` and `name`
+  // are what the fault's "path" and "name" are compared with.
+  std::optional<int64_t> Fault(const std::u16string* path = nullptr, const std::u16string* name = nullptr);
+  void Finish(Json result, std::optional<uint32_t> lastError = std::nullopt);
+
+ private:
+  const char* name_;
+  bool journaling_;
+  bool fault_ = false;
+  bool finished_ = false;
+  Json fields_;
+};
+
+template <typename Char>
+Site::Call& Site::Call::Text(const char* field, const Char* text) {
+  if (journaling_) fields_[field] = text ? Json(ToUtf8(FromArgument(text))) : Json();
+  return *this;
+}
+
+// Small numbers, given in the order threads first make a call.
+int ThreadNumber();
+
+// The platform seam of the image and journal files (paths in UTF-8).
+std::optional<std::string> ReadFileText(const std::string& path);
+// Replaces the file with what `compose` gives, under a lock every process
+// shares, through a temporary file and a rename: the last whole write wins.
+void ReplaceFile(const std::string& path, const std::function<std::string()>& compose);
+// One appending write, so that lines stay whole when processes share the file.
+void AppendToFile(const std::string& path, const std::string& text);
+
+// The image text: `document` with "iis"."metabase" and "iis"."backups" given
+// as their serialized forms (when it has IIS).
+std::string ComposeImage(Json document, const MetabaseEngine* metabase);
+
+// The image's "timeoutScale", checked.
+double TimeoutScale(const Json& image);
+
+}  // namespace winsim
