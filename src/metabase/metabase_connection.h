@@ -35,7 +35,6 @@ class MetabaseConnection {
   // whose key type is exactly "IIsWebServer". Children that cannot be opened
   // or have no readable key type are passed over; the search ends at the
   // first index the enumeration refuses. The name is assigned only on true.
-  // Defined with the site paths, in default_web_site.cpp.
   bool FindDefaultWebSite(WideString& siteName);
 
  private:
