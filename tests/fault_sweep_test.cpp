@@ -56,7 +56,7 @@ bool DeletedNothingAfter(const Lines& journal, size_t faulted) { return !Deleted
 
 struct Operation {
   const char* name;
-  std::function<Json()> run;  // a result code, a flag, [code, text], or null for nothing
+  std::function<Json()> run;       // a result code, a flag, [code, text], or null for nothing
   std::set<std::string> decisive;  // calls whose failure must give the failure value
   bool saves = false;              // success means a SaveData after the fault
   Rule rule = nullptr;             // what a method that returns nothing must keep to
@@ -90,26 +90,47 @@ const Operation kOperations[] = {
     {"RestoreMetabase", [] { return RestoreMetabase(u"before"); }, Com({"Restore"})},
     {"BackupMetabase", [] { return BackupMetabase(u"before"); }, Com({"Backup"})},
     {"CreateJakartaRegistryEntries",
-     [] { return CreateJakartaRegistryEntries(u"l", u"w", u"m", u"e"), Json(); }, {},
-     false, [](const Lines& j, size_t f) {
-       return !FaultOn(j, f, {"RegOpenKeyExW", "RegCreateKeyExW"}) || !Called(j, "RegSetValueExW");
-     }},
-    {"RemoveJakartaRegistryEntries", [] { return RemoveJakartaRegistryEntries(), Json(); }, {}, false, DeletedNothingAfter},
-    {"CreatePhpIniRegistryEntries", [] { return CreatePhpIniRegistryEntries(u"C:\\PHP"), Json(); }, {}, false,
+     [] { return CreateJakartaRegistryEntries(u"l", u"w", u"m", u"e"), Json(); },
+     {},
+     false,
      [](const Lines& j, size_t f) {
        return !FaultOn(j, f, {"RegOpenKeyExW", "RegCreateKeyExW"}) || !Called(j, "RegSetValueExW");
      }},
-    {"RemovePhpIniRegistryEntries", [] { return RemovePhpIniRegistryEntries(), Json(); }, {}, false, DeletedNothingAfter},
-    {"AddPathToEnvironment", [] { return AddPathToEnvironment(u"C:\\PHP"), Json(); }, {}, false,
+    {"RemoveJakartaRegistryEntries",
+     [] { return RemoveJakartaRegistryEntries(), Json(); },
+     {},
+     false,
+     DeletedNothingAfter},
+    {"CreatePhpIniRegistryEntries",
+     [] { return CreatePhpIniRegistryEntries(u"C:\\PHP"), Json(); },
+     {},
+     false,
+     [](const Lines& j, size_t f) {
+       return !FaultOn(j, f, {"RegOpenKeyExW", "RegCreateKeyExW"}) || !Called(j, "RegSetValueExW");
+     }},
+    {"RemovePhpIniRegistryEntries",
+     [] { return RemovePhpIniRegistryEntries(), Json(); },
+     {},
+     false,
+     DeletedNothingAfter},
+    {"AddPathToEnvironment",
+     [] { return AddPathToEnvironment(u"C:\\PHP"), Json(); },
+     {},
+     false,
      [](const Lines& j, size_t) { return Called(j, "SendMessageTimeoutW") == PathWritten(j); }},
-    {"RemovePathFromEnvironment", [] { return RemovePathFromEnvironment(u"C:\\PHP"), Json(); }, {}, false,
+    {"RemovePathFromEnvironment",
+     [] { return RemovePathFromEnvironment(u"C:\\PHP"), Json(); },
+     {},
+     false,
      [](const Lines& j, size_t f) {
        return !Called(j, "SendMessageTimeoutW") &&
               (!FaultOn(j, f, {"RegOpenKeyExW", "RegQueryValueExW"}) || !Called(j, "RegSetValueExW"));
      }},
-    {"IsWebServerRunning", [] { return IsWebServerRunning(); },
+    {"IsWebServerRunning",
+     [] { return IsWebServerRunning(); },
      {"OpenSCManagerW", "OpenServiceW", "QueryServiceStatusEx"}},
-    {"StartNamedService", [] { return StartNamedService(u"IISADMIN"); },
+    {"StartNamedService",
+     [] { return StartNamedService(u"IISADMIN"); },
      {"OpenSCManagerW", "OpenServiceW", "StartServiceW"}},
     {"IsServiceInstalled", [] { return IsServiceInstalled(u"IISADMIN"); }, {"OpenSCManagerW", "OpenServiceW"}},
     {"StartDefaultWebSite", [] { return StartDefaultWebSite(); }, Com({"EnumKeys", "SetData"})},
@@ -129,8 +150,8 @@ bool IsFailure(const Json& result) {
 }
 
 int32_t StatusFor(const std::string& call) {
-  static const std::set<std::string> win32 = {"OpenSCManagerW",     "OpenServiceW",       "QueryServiceStatusEx",
-                                              "StartServiceW",      "CloseServiceHandle", "SendMessageTimeoutW"};
+  static const std::set<std::string> win32 = {"OpenSCManagerW", "OpenServiceW",       "QueryServiceStatusEx",
+                                              "StartServiceW",  "CloseServiceHandle", "SendMessageTimeoutW"};
   if (call.rfind("Reg", 0) == 0 || win32.count(call)) return 5;
   return static_cast<int32_t>(0x80070005);
 }

@@ -56,7 +56,7 @@ MetabaseKey* MetabaseConnection::OpenKey(const WideString& path) {
   return AdoptHandle(OpenHandle(path));
 }
 
-MetabaseKey* MetabaseConnection::OpenOrCreateKey(WideString parentPath, const WideString& childPath) {
+MetabaseKey* MetabaseConnection::OpenOrCreateKey(const WideString& parentPath, const WideString& childPath) {
   if (!IsValid()) return nullptr;
   const WideString fullPath = parentPath + childPath;
   if (METADATA_HANDLE handle = OpenHandle(fullPath)) return AdoptHandle(handle);

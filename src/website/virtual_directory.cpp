@@ -27,8 +27,7 @@ ResultCode WriteOrdinaryRecords(MetabaseKey& key, const WideString& name, const 
   return result;
 }
 
-ResultCode WriteJakartaRecords(MetabaseKey& key, const WideString&, const WideString&,
-                               const WideString& physicalPath) {
+ResultCode WriteJakartaRecords(MetabaseKey& key, const WideString&, const WideString&, const WideString& physicalPath) {
   ResultCode result = key.WriteString(MD_KEY_TYPE, METADATA_INHERIT, IIS_MD_UT_FILE, kVirtualDirKeyType);
   if (result == kSuccess) result = key.WriteDword(MD_WIN32_ERROR, METADATA_INHERIT, IIS_MD_UT_SERVER, 0);
   if (result == kSuccess) result = key.WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, physicalPath);

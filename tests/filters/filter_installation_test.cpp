@@ -31,8 +31,11 @@ TEST_F(FilterInstallationTest, WritesTheLoadOrderThenTheFilterKeyAndItsRecordsTh
                                              "set 2044", "set 2045", "save"}));
   const Json image = Image();
   EXPECT_EQ(Value(image, kFilters, 1002), "IIsFilters");
-  const Json filter = Json::array({{1002, 2, "IIsFilter"}, {2041, 2, "C:\\jk.dll"}, {1099, 1, 0},
-                                   {2044, 1, 0x04084003}, {2045, 2, "Jakarta/ISAPI/1.2.2"}});
+  const Json filter = Json::array({{1002, 2, "IIsFilter"},
+                                   {2041, 2, "C:\\jk.dll"},
+                                   {1099, 1, 0},
+                                   {2044, 1, 0x04084003},
+                                   {2045, 2, "Jakarta/ISAPI/1.2.2"}});
   for (const auto& want : filter) {
     const Json* record = ImageRecord(image, "/LM/W3SVC/Filters/jakarta", want[0]);
     ASSERT_NE(record, nullptr) << want[0];

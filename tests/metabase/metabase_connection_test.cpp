@@ -66,8 +66,8 @@ TEST_F(MetabaseConnectionTest, OpenOrCreateAddsAMissingChildOnlyUnderAnExistingP
     if (line["call"] == "CloseKey") steps.push_back("close");
   }
   EXPECT_EQ(steps, (std::vector<std::string>{"open /LM/None/PHP failed", "open /LM/None failed",
-                                             "open /LM/W3SVC/Filters/PHP failed", "open /LM/W3SVC/Filters",
-                                             "add /PHP", "close", "open /LM/W3SVC/Filters/PHP", "close"}));
+                                             "open /LM/W3SVC/Filters/PHP failed", "open /LM/W3SVC/Filters", "add /PHP",
+                                             "close", "open /LM/W3SVC/Filters/PHP", "close"}));
 }
 
 TEST_F(MetabaseConnectionTest, TheDefaultWebSiteIsTheFirstWebServerThatCanBeOpened) {
@@ -83,8 +83,8 @@ TEST_F(MetabaseConnectionTest, TheDefaultWebSiteIsTheFirstWebServerThatCanBeOpen
     const char16_t* found;  // null: none, and the name untouched
   } cases[] = {
       {"after keys of other types", sites, u"7"},
-      {"an unopenable one passed over", WithFault(sites, {{"call", "OpenKey"}, {"path", "/LM/W3SVC/7"}, {"status", busy}}),
-       u"8"},
+      {"an unopenable one passed over",
+       WithFault(sites, {{"call", "OpenKey"}, {"path", "/LM/W3SVC/7"}, {"status", busy}}), u"8"},
       {"none", WithoutKey(Stock(), "/LM/W3SVC/1"), nullptr},
       {"no web service key", WithoutKey(Stock(), "/LM/W3SVC"), nullptr},
       {"enumeration ends early", WithFault(Stock(), {{"call", "EnumKeys"}, {"occurrence", 2}, {"status", busy}}),

@@ -26,7 +26,8 @@ Json Value(const Json& image, const std::string& path, int id) {
 }
 
 Json ListRecord(int id, Json entries, int attributes, int userType) {
-  return {{"id", id}, {"attributes", attributes}, {"userType", userType}, {"dataType", 5}, {"value", std::move(entries)}};
+  return {
+      {"id", id}, {"attributes", attributes}, {"userType", userType}, {"dataType", 5}, {"value", std::move(entries)}};
 }
 
 Json ScriptMaps(Json entries, int attributes) { return ListRecord(6014, std::move(entries), attributes); }

@@ -24,8 +24,8 @@ class MachineEnvironmentTest : public HostTest {
 
 TEST_F(MachineEnvironmentTest, WorkedExamplesOfAddingAndRemoving) {
   const auto text = [](const char* value) { return value ? Json(value) : Json(); };
-  const Json broadcast = {{"window", 65535}, {"message", 26}, {"wParam", 0},
-                          {"lParam", "Environment"}, {"flags", 2}, {"timeout", 10}};
+  const Json broadcast = {{"window", 65535},         {"message", 26}, {"wParam", 0},
+                          {"lParam", "Environment"}, {"flags", 2},    {"timeout", 10}};
   for (const auto& c : kPathCases) {
     for (const int type : {REG_EXPAND_SZ, REG_SZ}) {
       Reset(WithPath(text(c.stored), type));
