@@ -41,7 +41,8 @@ TEST_F(ServiceControlTest, EachOperationAsksForItsAccessAndClosesTheServiceFirst
     EXPECT_EQ(journal[1]["desiredAccess"], c.serviceAccess);
     EXPECT_EQ(journal[journal.size() - 2]["handle"], journal[1]["result"]);
   }
-  for (const auto& service : Image()["services"]) EXPECT_EQ(service["state"], 4) << "IISADMIN started";
+  const Json image = Image();
+  for (const auto& service : image["services"]) EXPECT_EQ(service["state"], 4) << "IISADMIN started";
 }
 
 TEST_F(ServiceControlTest, EveryRefusalAnswersFalse) {
