@@ -17,7 +17,7 @@ echo "== fuzz"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 mkdir -p build/fuzz/corpus
-build/fuzz/list_edits_fuzzer -runs=20000 -max_total_time=30 build/fuzz/corpus
+build/fuzz/list_edits_fuzzer -runs=50000 -max_total_time=30 build/fuzz/corpus
 
 echo "== clang-tidy"
 mapfile -t sources < <(git ls-files 'src/*.cpp')
