@@ -6,7 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "filters/list_edits.h"
+#include "metabase/record_buffer.h"
+#include "util/list_edits.h"
 #include "util/multi_string.h"
 #include "util/string_list.h"
 
@@ -66,7 +67,7 @@ void ListReplacement(benchmark::State& state, const char16_t* prefix, const char
     state.PauseTiming();
     CopyList(stored, buffer);
     state.ResumeTiming();
-    ReplaceEntriesContaining(text, entry, buffer);
+    ReplaceEntriesContaining(text, entry, buffer.data, buffer.length);
     benchmark::DoNotOptimize(buffer.data);
   }
   state.SetComplexityN(state.range(0));

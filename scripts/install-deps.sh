@@ -8,6 +8,7 @@ packages=(
   openjdk-17-jdk-headless junit5 libgoogle-gson-java
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  clang libclang-rt-14-dev clang-tidy-14 clang-format-14
 )
 
 missing=()

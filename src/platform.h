@@ -10,8 +10,8 @@
 #if defined(IISCONFIGURE_DEFINE_GUIDS)
 #include <initguid.h>
 #endif
-#include <iadmw.h>
 #include <httpfilt.h>
+#include <iadmw.h>
 #include <iiscnfg.h>
 #else
 #include <winsim/windows.h>

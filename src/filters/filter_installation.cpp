@@ -1,14 +1,14 @@
 #include "filters/filter_installation.h"
 
-#include "filters/list_edits.h"
 #include "metabase/default_web_site.h"
 #include "metabase/metabase_key_holder.h"
+#include "util/list_edits.h"
 
 const WCHAR kFiltersKeyPath[] = TEXT("/LM/W3SVC/Filters");
+const WCHAR kFiltersChildPath[] = TEXT("/Filters");
 
 namespace {
 
-const WCHAR kFiltersChildPath[] = TEXT("/Filters");
 const WCHAR kFiltersKeyType[] = TEXT("IIsFilters");
 const WCHAR kFilterKeyType[] = TEXT("IIsFilter");
 
@@ -49,7 +49,7 @@ ResultCode SetFilterProperties(MetabaseConnection& connection, const WideString&
 }  // namespace
 
 bool IsFilterName(const WideString& name) {
-  return !name.empty() && name.find_first_of(TEXT(",/")) == WideString::npos;
+  return !name.empty() && name.size() < METADATA_MAX_NAME_LEN && name.find_first_of(TEXT(",/")) == WideString::npos;
 }
 
 ResultCode CreateFiltersKey(MetabaseConnection& connection, const WideString& parentPath, const WideString& childPath) {

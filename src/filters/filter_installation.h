@@ -10,7 +10,7 @@
 // else the status of its last write. Nothing written is ever undone.
 
 // Whether a filter name can stand both as a load-order field and as one key
-// name: not empty, no "," and no "/".
+// name: 1 to 255 characters (the metabase's key name limit), no "," and no "/".
 bool IsFilterName(const WideString& name);
 
 // Opens parentPath + childPath, creating the child when it is missing, and
@@ -38,5 +38,6 @@ ResultCode SetPhpFilterProperties(MetabaseConnection& connection, const WideStri
 // the first failing step's result, or the status of SaveData.
 ResultCode InstallIsapiRedirectFilter(const WideString& name, const WideString& imagePath);
 
-// "/LM/W3SVC/Filters".
+// "/LM/W3SVC/Filters", and its path below "/LM/W3SVC".
 extern const WCHAR kFiltersKeyPath[];
+extern const WCHAR kFiltersChildPath[];

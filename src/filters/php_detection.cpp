@@ -1,17 +1,11 @@
 #include "filters/php_detection.h"
 
+#include "filters/php_module.h"
 #include "metabase/default_web_site.h"
 #include "metabase/metabase_key_holder.h"
 #include "metabase/record_buffer.h"
 #include "util/multi_string.h"
 #include "util/string_list.h"
-
-namespace {
-
-const WCHAR kPhpFilterPath[] = TEXT("/LM/W3SVC/Filters/PHP");
-const WCHAR kPhpExtension[] = TEXT(".php");
-
-}  // namespace
 
 bool IsPhpFilterInstalled(const WideString& modulePath) {
   MetabaseConnection connection;

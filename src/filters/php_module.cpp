@@ -1,16 +1,17 @@
 #include "filters/php_module.h"
 
 #include "filters/filter_installation.h"
-#include "filters/list_edits.h"
 #include "metabase/default_web_site.h"
 #include "metabase/metabase_key_holder.h"
 #include "metabase/record_buffer.h"
+#include "util/list_edits.h"
+
+const WCHAR kPhpFilterName[] = TEXT("PHP");
+const WCHAR kPhpFilterPath[] = TEXT("/LM/W3SVC/Filters/PHP");
+const WCHAR kPhpExtension[] = TEXT(".php");
 
 namespace {
 
-const WCHAR kFiltersChildPath[] = TEXT("/Filters");
-const WCHAR kPhpFilterName[] = TEXT("PHP");
-const WCHAR kPhpExtension[] = TEXT(".php");
 const WCHAR kIndexDocument[] = TEXT("index.php");
 
 constexpr DWORD kReadExecuteScript = MD_ACCESS_READ | MD_ACCESS_EXECUTE | MD_ACCESS_SCRIPT;
@@ -57,7 +58,7 @@ ResultCode ReplaceScriptMap(MetabaseConnection& connection, const WideString& ke
   if (!key.IsValid()) return kFailure;
   RecordBuffer buffer;
   ReadScriptMaps(*key.Get(), buffer);
-  ReplaceEntriesContaining(extension, entry, buffer);
+  ReplaceEntriesContaining(extension, entry, buffer.data, buffer.length);
   return WriteScriptMaps(*key.Get(), buffer);
 }
 
@@ -76,7 +77,7 @@ ResultCode ReplaceSiteScriptMap(MetabaseConnection& connection, const WideString
   }
   key = MetabaseKeyHolder(connection.OpenKey(rootPath));
   if (!key.IsValid()) return kFailure;
-  ReplaceEntriesContaining(extension, entry, buffer);
+  ReplaceEntriesContaining(extension, entry, buffer.data, buffer.length);
   return WriteScriptMaps(*key.Get(), buffer);
 }
 
@@ -85,12 +86,11 @@ ResultCode InstallPhpModule(const WideString& modulePath) {
   MetabaseConnection connection;
   if (!connection.IsValid()) return kFailure;
   const WideString entry = PhpScriptMapEntry(modulePath);
-  const WideString filterPath = kFiltersKeyPath + (TEXT("/") + WideString(kPhpFilterName));
   // Every step, the site's included, runs only while all before it gave 0.
   ResultCode result = CreateFiltersKey(connection, kWebServiceKeyPath, kFiltersChildPath);
   if (result == kSuccess) result = AddToFilterLoadOrder(connection, kFiltersKeyPath, kPhpFilterName);
   if (result == kSuccess) result = CreateFilterKey(connection, kFiltersKeyPath, TEXT("/") + WideString(kPhpFilterName));
-  if (result == kSuccess) result = SetPhpFilterProperties(connection, filterPath, modulePath);
+  if (result == kSuccess) result = SetPhpFilterProperties(connection, kPhpFilterPath, modulePath);
   if (result == kSuccess) result = SetAccessPermissions(connection, kWebServiceKeyPath, kReadExecuteScript);
   if (result == kSuccess) result = AddDefaultDocument(connection, kWebServiceKeyPath, kIndexDocument);
   if (result == kSuccess) result = ReplaceScriptMap(connection, kWebServiceKeyPath, kPhpExtension, entry);

@@ -36,3 +36,8 @@ ResultCode InstallPhpModule(const WideString& modulePath);
 
 // ".php," + module path + ",5": the script-map entry for the module.
 WideString PhpScriptMapEntry(const WideString& modulePath);
+
+// The filter's name, its key and the extension it serves.
+extern const WCHAR kPhpFilterName[];
+extern const WCHAR kPhpFilterPath[];
+extern const WCHAR kPhpExtension[];

@@ -1,9 +1,10 @@
 #include "filters/web_extension_restriction.h"
 
-#include "filters/list_edits.h"
 #include "metabase/default_web_site.h"
+#include "metabase/metabase_connection.h"
 #include "metabase/metabase_key_holder.h"
 #include "metabase/record_buffer.h"
+#include "util/list_edits.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ ResultCode AllowInList(MetabaseConnection& connection, const WideString& entry, 
   const ResultCode read = key.Get()->ReadRecord(MD_WEB_SVC_EXT_RESTRICTION_LIST, METADATA_NO_ATTRIBUTES,
                                                 IIS_MD_UT_SERVER, MULTISZ_METADATA, buffer.data, buffer.length);
   if (!IsEditableListRead(read)) return read;
-  ReplaceEntriesContaining(extensionPath, entry, buffer);
+  ReplaceEntriesContaining(extensionPath, entry, buffer.data, buffer.length);
   return key.Get()->WriteRecord(MD_WEB_SVC_EXT_RESTRICTION_LIST, METADATA_NO_ATTRIBUTES, IIS_MD_UT_SERVER,
                                 MULTISZ_METADATA, buffer.data, buffer.length);
 }

@@ -2,12 +2,20 @@
 
 #include <new>
 
-#include "metabase/metabase_key.h"
+#include "metabase/default_web_site.h"
+#include "metabase/metabase_key_holder.h"
 
 namespace {
 
 constexpr DWORD kOpenTimeoutMilliseconds = 1000;
 constexpr DWORD kReadWrite = METADATA_PERMISSION_READ | METADATA_PERMISSION_WRITE;
+const WCHAR kWebServerKeyType[] = TEXT("IIsWebServer");
+
+bool IsWebServer(MetabaseKey& key) {
+  WideString keyType;
+  key.ReadString(MD_KEY_TYPE, METADATA_NO_ATTRIBUTES, IIS_MD_UT_SERVER, keyType);
+  return keyType == kWebServerKeyType;
+}
 
 }  // namespace
 
@@ -48,7 +56,7 @@ MetabaseKey* MetabaseConnection::OpenKey(const WideString& path) {
   return AdoptHandle(OpenHandle(path));
 }
 
-MetabaseKey* MetabaseConnection::OpenOrCreateKey(WideString parentPath, const WideString& childPath) {
+MetabaseKey* MetabaseConnection::OpenOrCreateKey(const WideString& parentPath, const WideString& childPath) {
   if (!IsValid()) return nullptr;
   const WideString fullPath = parentPath + childPath;
   if (METADATA_HANDLE handle = OpenHandle(fullPath)) return AdoptHandle(handle);
@@ -58,4 +66,17 @@ MetabaseKey* MetabaseConnection::OpenOrCreateKey(WideString parentPath, const Wi
   adminBase_->CloseKey(parent);
   if (added != S_OK) return nullptr;
   return AdoptHandle(OpenHandle(fullPath));
+}
+
+bool MetabaseConnection::FindDefaultWebSite(WideString& siteName) {
+  if (!IsValid()) return false;
+  for (DWORD index = 0;; ++index) {
+    WCHAR name[METADATA_MAX_NAME_LEN] = {};
+    if (adminBase_->EnumKeys(METADATA_MASTER_ROOT_HANDLE, kWebServiceKeyPath, name, index) != S_OK) return false;
+    MetabaseKeyHolder candidate(OpenKey(SiteKeyPath(name)));
+    if (candidate.IsValid() && IsWebServer(*candidate.Get())) {
+      siteName = name;
+      return true;
+    }
+  }
 }

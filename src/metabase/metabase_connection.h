@@ -29,13 +29,12 @@ class MetabaseConnection {
   // Opens parentPath + childPath, first adding childPath (which carries its
   // own leading "/") under an existing parent when it is missing. The parent
   // is held open only for the AddKey call. Null on any failure.
-  MetabaseKey* OpenOrCreateKey(WideString parentPath, const WideString& childPath);
+  MetabaseKey* OpenOrCreateKey(const WideString& parentPath, const WideString& childPath);
 
   // The key name under "/LM/W3SVC" of the first child, in enumeration order,
   // whose key type is exactly "IIsWebServer". Children that cannot be opened
   // or have no readable key type are passed over; the search ends at the
   // first index the enumeration refuses. The name is assigned only on true.
-  // Defined with the site paths, in default_web_site.cpp.
   bool FindDefaultWebSite(WideString& siteName);
 
  private:

@@ -4,11 +4,14 @@
 #include <new>
 
 #include "metabase/metabase_connection.h"
+#include "metabase/record_buffer.h"
 
 namespace {
 
 // The platform's relative path to a key's own node.
 const WCHAR kOwnNode[] = TEXT("/");
+// The platform headers differ in whether the constant is signed.
+const ResultCode kDataNotFound = static_cast<ResultCode>(MD_ERROR_DATA_NOT_FOUND);
 
 METADATA_RECORD Record(DWORD identifier, DWORD attributes, DWORD userType, DWORD dataType, DWORD length, BYTE* data) {
   METADATA_RECORD record{};
@@ -43,18 +46,16 @@ ResultCode MetabaseKey::ReadRecord(DWORD identifier, DWORD attributes, DWORD use
   DWORD required = 0;
   ResultCode result = connection_->AdminBase()->GetData(handle_, kOwnNode, &record, &required);
   // Any failure with a size is retried with a buffer of that size.
-  if (result < 0 && required > 0) {
-    length = required;
-    buffer = new (std::nothrow) BYTE[length];
-    if (buffer != nullptr) {
-      record = Record(identifier, attributes, userType, dataType, length, buffer);
-      result = connection_->AdminBase()->GetData(handle_, kOwnNode, &record, &required);
-      if (result < 0) {
-        delete[] buffer;
-        buffer = nullptr;
-        length = 0;
-      }
-    }
+  if (result >= 0 || required == 0) return result;
+  buffer = new (std::nothrow) BYTE[required];
+  if (buffer == nullptr) return result;
+  length = required;
+  record = Record(identifier, attributes, userType, dataType, length, buffer);
+  result = connection_->AdminBase()->GetData(handle_, kOwnNode, &record, &required);
+  if (result < 0) {
+    delete[] buffer;
+    buffer = nullptr;
+    length = 0;
   }
   return result;
 }
@@ -68,15 +69,13 @@ ResultCode MetabaseKey::WriteRecord(DWORD identifier, DWORD attributes, DWORD us
 }
 
 ResultCode MetabaseKey::ReadString(DWORD identifier, DWORD attributes, DWORD userType, WideString& text) {
-  BYTE* buffer = nullptr;
-  DWORD length = 0;
-  const ResultCode result = ReadRecord(identifier, attributes, userType, STRING_METADATA, buffer, length);
-  if (result == kSuccess && buffer != nullptr && length > 0) {
-    WideString units(length / sizeof(WCHAR), WCHAR(0));
-    std::copy(buffer, buffer + units.size() * sizeof(WCHAR), reinterpret_cast<BYTE*>(&units[0]));
+  RecordBuffer buffer;
+  const ResultCode result = ReadRecord(identifier, attributes, userType, STRING_METADATA, buffer.data, buffer.length);
+  if (result == kSuccess && buffer.HasData()) {
+    WideString units(buffer.length / sizeof(WCHAR), WCHAR(0));
+    std::copy(buffer.data, buffer.data + units.size() * sizeof(WCHAR), reinterpret_cast<BYTE*>(&units[0]));
     text.assign(units.c_str());
   }
-  delete[] buffer;
   return result;
 }
 
@@ -91,3 +90,5 @@ ResultCode MetabaseKey::WriteString(DWORD identifier, DWORD attributes, DWORD us
   return WriteRecord(identifier, attributes, userType, STRING_METADATA, reinterpret_cast<const BYTE*>(text.c_str()),
                      length);
 }
+
+bool IsEditableListRead(ResultCode read) { return read == kSuccess || read == kDataNotFound; }

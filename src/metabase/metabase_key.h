@@ -43,3 +43,8 @@ class MetabaseKey {
   METADATA_HANDLE handle_;
   MetabaseConnection* connection_;
 };
+
+// Whether a list read may be edited and written back: it succeeded, or the
+// record is absent and the list starts empty. Any other failure means a
+// stored list that could not be read, which must not be replaced.
+bool IsEditableListRead(ResultCode read);

@@ -1,6 +1,7 @@
 #include "system/machine_environment.h"
 
 #include "system/registry_key.h"
+#include "util/list_edits.h"
 
 namespace {
 
@@ -14,27 +15,6 @@ void BroadcastEnvironmentChange() {
   DWORD_PTR answer = 0;
   SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(TEXT("Environment")),
                       SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &answer);
-}
-
-WideString WithoutEntriesContaining(const WideString& path, const WideString& directory) {
-  WideString kept;
-  WideString entry;
-  auto finishEntry = [&] {
-    if (!entry.empty() && !Contains(entry, directory)) {
-      if (!kept.empty()) kept += kSeparator;
-      kept += entry;
-    }
-    entry.clear();
-  };
-  for (WCHAR c : path) {
-    if (c == kSeparator) {
-      finishEntry();
-    } else {
-      entry += c;
-    }
-  }
-  finishEntry();
-  return kept;
 }
 
 }  // namespace
@@ -62,5 +42,5 @@ void RemovePathFromEnvironment(const WideString& directory) {
   if (!environment.IsOpen()) return;
   WideString current;
   if (!environment.QueryStringValue(TEXT("Path"), current)) return;
-  environment.SetExpandStringValue(TEXT("Path"), WithoutEntriesContaining(current, directory));
+  environment.SetExpandStringValue(TEXT("Path"), WithoutFieldsContaining(current, kSeparator, directory));
 }

@@ -3,6 +3,7 @@
 #include "metabase/default_web_site.h"
 #include "metabase/metabase_key_holder.h"
 #include "metabase/record_buffer.h"
+#include "util/list_edits.h"
 #include "util/multi_string.h"
 #include "util/string_list.h"
 
@@ -50,12 +51,8 @@ ResultCode WriteCharsetToMimeMap(MetabaseConnection& connection, const WideStrin
   if (!key.IsValid()) return kFailure;
   RecordBuffer buffer;
   const ResultCode read = ReadMimeMap(*key.Get(), buffer);
-  if (read == kSuccess && buffer.data != nullptr && buffer.length != 0) {
-    RemoveFromMultiString(kReplacedEntries, buffer.data, buffer.length);
-  } else {
-    buffer.Clear();  // whatever the read gave, the list starts empty
-  }
-  AppendToMultiString(kHtmlEntry + charset, buffer.data, buffer.length);
+  if (read != kSuccess) buffer.Clear();  // whatever the read gave, the list starts empty
+  ReplaceEntriesContaining(kReplacedEntries, kHtmlEntry + charset, buffer.data, buffer.length);
   AppendToMultiString(kHtmEntry + charset, buffer.data, buffer.length);
   return key.Get()->WriteRecord(MD_MIME_MAP, METADATA_INHERIT, IIS_MD_UT_FILE, MULTISZ_METADATA, buffer.data,
                                 buffer.length);

@@ -1,6 +1,7 @@
 #include "website/document_root.h"
 
 #include "metabase/default_web_site.h"
+#include "metabase/metabase_connection.h"
 #include "metabase/metabase_key_holder.h"
 
 ResultCode GetDocumentRootPath(WideString& path) {

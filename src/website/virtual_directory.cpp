@@ -1,8 +1,7 @@
 #include "website/virtual_directory.h"
 
-#include <functional>
-
 #include "metabase/default_web_site.h"
+#include "metabase/metabase_connection.h"
 #include "metabase/metabase_key_holder.h"
 
 namespace {
@@ -15,17 +14,31 @@ constexpr DWORD kBrowsing = MD_DIRBROW_ENABLED | MD_DIRBROW_LOADDEFAULT | MD_DIR
 constexpr DWORD kReadScript = MD_ACCESS_READ | MD_ACCESS_SCRIPT;
 constexpr DWORD kReadScriptExecute = MD_ACCESS_READ | MD_ACCESS_EXECUTE | MD_ACCESS_SCRIPT;
 
-using WriteRecords = std::function<ResultCode(MetabaseKey& key, const WideString& keyPath)>;
-
-// Each write runs only while every one before it returned 0.
-template <typename... Writes>
-ResultCode InOrder(Writes... writes) {
-  ResultCode result = kSuccess;
-  ((result = result == kSuccess ? writes() : result), ...);
+ResultCode WriteOrdinaryRecords(MetabaseKey& key, const WideString& name, const WideString& keyPath,
+                                const WideString& physicalPath) {
+  ResultCode result = key.WriteString(MD_KEY_TYPE, METADATA_NO_ATTRIBUTES, IIS_MD_UT_SERVER, kVirtualDirKeyType);
+  if (result == kSuccess) result = key.WriteDword(MD_WIN32_ERROR, METADATA_INHERIT, IIS_MD_UT_SERVER, 0);
+  if (result == kSuccess) result = key.WriteString(MD_APP_FRIENDLY_NAME, METADATA_INHERIT, IIS_MD_UT_WAM, name);
+  if (result == kSuccess) result = key.WriteString(MD_APP_ROOT, METADATA_INHERIT, IIS_MD_UT_FILE, keyPath);
+  if (result == kSuccess) result = key.WriteDword(MD_APP_ISOLATED, METADATA_INHERIT, IIS_MD_UT_WAM, kPooledProcess);
+  if (result == kSuccess) result = key.WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, physicalPath);
+  if (result == kSuccess) result = key.WriteDword(MD_DIRECTORY_BROWSING, METADATA_INHERIT, IIS_MD_UT_FILE, kBrowsing);
+  if (result == kSuccess) result = key.WriteDword(MD_ACCESS_PERM, METADATA_INHERIT, IIS_MD_UT_FILE, kReadScript);
   return result;
 }
 
-ResultCode CreateDirectory(const WideString& name, const WriteRecords& writeRecords) {
+ResultCode WriteJakartaRecords(MetabaseKey& key, const WideString&, const WideString&, const WideString& physicalPath) {
+  ResultCode result = key.WriteString(MD_KEY_TYPE, METADATA_INHERIT, IIS_MD_UT_FILE, kVirtualDirKeyType);
+  if (result == kSuccess) result = key.WriteDword(MD_WIN32_ERROR, METADATA_INHERIT, IIS_MD_UT_SERVER, 0);
+  if (result == kSuccess) result = key.WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, physicalPath);
+  if (result == kSuccess) result = key.WriteDword(MD_ACCESS_PERM, METADATA_INHERIT, IIS_MD_UT_FILE, kReadScriptExecute);
+  return result;
+}
+
+using WriteRecords = ResultCode (*)(MetabaseKey& key, const WideString& name, const WideString& keyPath,
+                                    const WideString& physicalPath);
+
+ResultCode PublishDirectory(const WideString& name, const WideString& physicalPath, WriteRecords writeRecords) {
   MetabaseConnection connection;
   if (!connection.IsValid()) return kFailure;
   WideString siteName;
@@ -36,7 +49,7 @@ ResultCode CreateDirectory(const WideString& name, const WriteRecords& writeReco
   {
     MetabaseKeyHolder key(connection.OpenOrCreateKey(rootPath, childPath));
     if (!key.IsValid()) return kFailure;
-    result = writeRecords(*key.Get(), rootPath + childPath);
+    result = writeRecords(*key.Get(), name, rootPath + childPath, physicalPath);
   }
   // The key is closed before the save, which waits for open write handles.
   if (result == kSuccess) result = connection.AdminBase()->SaveData();
@@ -46,25 +59,9 @@ ResultCode CreateDirectory(const WideString& name, const WriteRecords& writeReco
 }  // namespace
 
 ResultCode CreateVirtualDirectory(const WideString& name, const WideString& physicalPath) {
-  return CreateDirectory(name, [&](MetabaseKey& key, const WideString& keyPath) {
-    return InOrder(
-        [&] { return key.WriteString(MD_KEY_TYPE, METADATA_NO_ATTRIBUTES, IIS_MD_UT_SERVER, kVirtualDirKeyType); },
-        [&] { return key.WriteDword(MD_WIN32_ERROR, METADATA_INHERIT, IIS_MD_UT_SERVER, 0); },
-        [&] { return key.WriteString(MD_APP_FRIENDLY_NAME, METADATA_INHERIT, IIS_MD_UT_WAM, name); },
-        [&] { return key.WriteString(MD_APP_ROOT, METADATA_INHERIT, IIS_MD_UT_FILE, keyPath); },
-        [&] { return key.WriteDword(MD_APP_ISOLATED, METADATA_INHERIT, IIS_MD_UT_WAM, kPooledProcess); },
-        [&] { return key.WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, physicalPath); },
-        [&] { return key.WriteDword(MD_DIRECTORY_BROWSING, METADATA_INHERIT, IIS_MD_UT_FILE, kBrowsing); },
-        [&] { return key.WriteDword(MD_ACCESS_PERM, METADATA_INHERIT, IIS_MD_UT_FILE, kReadScript); });
-  });
+  return PublishDirectory(name, physicalPath, WriteOrdinaryRecords);
 }
 
 ResultCode CreateJakartaVirtualDirectory(const WideString& name, const WideString& physicalPath) {
-  return CreateDirectory(name, [&](MetabaseKey& key, const WideString&) {
-    return InOrder(
-        [&] { return key.WriteString(MD_KEY_TYPE, METADATA_INHERIT, IIS_MD_UT_FILE, kVirtualDirKeyType); },
-        [&] { return key.WriteDword(MD_WIN32_ERROR, METADATA_INHERIT, IIS_MD_UT_SERVER, 0); },
-        [&] { return key.WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, physicalPath); },
-        [&] { return key.WriteDword(MD_ACCESS_PERM, METADATA_INHERIT, IIS_MD_UT_FILE, kReadScriptExecute); });
-  });
+  return PublishDirectory(name, physicalPath, WriteJakartaRecords);
 }

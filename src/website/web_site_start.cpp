@@ -1,6 +1,7 @@
 #include "website/web_site_start.h"
 
 #include "metabase/default_web_site.h"
+#include "metabase/metabase_connection.h"
 #include "metabase/metabase_key_holder.h"
 
 ResultCode StartDefaultWebSite() {

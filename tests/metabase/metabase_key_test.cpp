@@ -2,60 +2,93 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <new>
+
 #include "metabase/metabase_connection.h"
 #include "metabase/metabase_key_holder.h"
 #include "support/host_fixture.h"
-#include "support/metabase_image.h"
+
+namespace {
+std::atomic<bool> refuseNothrowArrays{false};
+}  // namespace
+
+// The record read allocates with the non-throwing array form; this lets a
+// test make that allocation fail.
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  if (refuseNothrowArrays) return nullptr;
+  try {
+    return ::operator new[](size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
 
 namespace {
 
 constexpr int32_t kDataNotFound = static_cast<int32_t>(0x800CC801);
+constexpr int32_t kInsufficientBuffer = static_cast<int32_t>(0x8007007A);
 
 class MetabaseKeyTest : public HostTest {};
 
 TEST_F(MetabaseKeyTest, ReadRecordAsksForTheSizeThenReadsIntoABufferOfIt) {
   MetabaseConnection connection;
-  MetabaseKeyHolder key(connection.OpenKey(TEXT("/LM/W3SVC/1/ROOT")));
+  MetabaseKeyHolder key(connection.OpenKey(u"/LM/W3SVC/1/ROOT"));
   BYTE* buffer = nullptr;
   DWORD length = 0;
   ASSERT_EQ(key.Get()->ReadRecord(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, STRING_METADATA, buffer, length), 0);
   EXPECT_EQ(length, 38u);
-  EXPECT_EQ(WideString(reinterpret_cast<WCHAR*>(buffer)), TEXT("C:\\Inetpub\\wwwroot"));
+  EXPECT_EQ(WideString(reinterpret_cast<WCHAR*>(buffer)), u"C:\\Inetpub\\wwwroot");
   delete[] buffer;
   const auto reads = Calls("GetData");
   ASSERT_EQ(reads.size(), 2u);
   EXPECT_EQ(reads[0]["length"], 0);
-  EXPECT_EQ(reads[0]["requiredLength"], 38);
   EXPECT_EQ(reads[1]["length"], 38);
   EXPECT_EQ(reads[1]["path"], "/");
 }
 
-TEST_F(MetabaseKeyTest, AMissingRecordGivesThePlatformStatusAndNoBuffer) {
+TEST_F(MetabaseKeyTest, AFailedReadGivesItsStatusNoBufferAndLeavesTheTextAlone) {
   MetabaseConnection connection;
-  MetabaseKeyHolder key(connection.OpenKey(TEXT("/LM/W3SVC")));
+  MetabaseKeyHolder key(connection.OpenKey(u"/LM/W3SVC"));
   BYTE* buffer = reinterpret_cast<BYTE*>(&connection);
   DWORD length = 7;
-  EXPECT_EQ(key.Get()->ReadRecord(MD_VR_PATH, METADATA_NO_ATTRIBUTES, IIS_MD_UT_FILE, STRING_METADATA, buffer, length),
-            kDataNotFound);
+  EXPECT_EQ(key.Get()->ReadRecord(MD_VR_PATH, 0, IIS_MD_UT_FILE, STRING_METADATA, buffer, length), kDataNotFound);
   EXPECT_EQ(buffer, nullptr);
   EXPECT_EQ(length, 0u);
-  WideString text = TEXT("kept");
-  EXPECT_EQ(key.Get()->ReadString(MD_VR_PATH, METADATA_NO_ATTRIBUTES, IIS_MD_UT_FILE, text), kDataNotFound);
-  EXPECT_EQ(text, TEXT("kept"));
+  WideString text = u"kept";
+  EXPECT_EQ(key.Get()->ReadString(MD_VR_PATH, 0, IIS_MD_UT_FILE, text), kDataNotFound);
+  EXPECT_EQ(text, u"kept");
+  refuseNothrowArrays = true;
+  length = 7;
+  const ResultCode refused = key.Get()->ReadRecord(MD_KEY_TYPE, 0, IIS_MD_UT_SERVER, STRING_METADATA, buffer, length);
+  refuseNothrowArrays = false;
+  EXPECT_EQ(refused, kInsufficientBuffer) << "no memory for the record";
+  EXPECT_EQ(buffer, nullptr);
+  EXPECT_EQ(length, 0u);
 }
 
-TEST_F(MetabaseKeyTest, AnInvalidKeyWritesNothingAndAnswersAsEachWriteSays) {
+TEST_F(MetabaseKeyTest, AnInvalidKeyCallsNothingAndAnswersAsEachWriteSays) {
   MetabaseConnection connection;
   MetabaseKey key(0, &connection);
-  EXPECT_FALSE(key.IsValid());
-  EXPECT_EQ(key.WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, TEXT("x")), 0);
+  EXPECT_EQ(key.WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, u"x"), 0);
   EXPECT_EQ(key.WriteDword(MD_ACCESS_PERM, METADATA_INHERIT, IIS_MD_UT_FILE, 1), 1);
   BYTE* buffer = nullptr;
   DWORD length = 9;
   EXPECT_EQ(key.ReadRecord(MD_VR_PATH, 0, 0, 0, buffer, length), 1);
   EXPECT_EQ(length, 9u) << "untouched";
-  EXPECT_TRUE(Calls("SetData").empty());
-  EXPECT_TRUE(Calls("GetData").empty());
+  EXPECT_EQ(CallNames().size(), 3u) << "only the connection's own calls";
+}
+
+TEST_F(MetabaseKeyTest, AHolderClosesTheKeyItHeldWhenAnotherIsMovedIn) {
+  MetabaseConnection connection;
+  MetabaseKeyHolder held(connection.OpenKey(u"/LM/W3SVC"));
+  MetabaseKeyHolder other(connection.OpenKey(u"/LM/MimeMap"));
+  held = std::move(other);
+  EXPECT_EQ(other.Get(), nullptr);
+  EXPECT_TRUE(held.IsValid());
+  ASSERT_EQ(Calls("CloseKey").size(), 1u);
+  EXPECT_EQ(Calls("CloseKey")[0]["handle"], Calls("OpenKey")[0]["outHandle"]);
+  EXPECT_EQ(winsim::CountOpenResources().metabaseHandles, 1);
 }
 
 }  // namespace

@@ -74,14 +74,6 @@ TEST(WithJavaText, ReleasesTheCharactersWhenTheOperationThrows) {
   EXPECT_EQ(fake.outstandingChars, 0);
 }
 
-TEST(CodeToJava, IsTrueOnlyForZero) {
-  const struct {
-    ResultCode code;
-    jboolean expected;
-  } cases[] = {{0, JNI_TRUE}, {1, JNI_FALSE}, {5, JNI_FALSE}, {-2147024891, JNI_FALSE}, {0x7FFFFFFF, JNI_FALSE}};
-  for (const auto& c : cases) EXPECT_EQ(CodeToJava(c.code), c.expected) << c.code;
-}
-
 TEST(TextToJava, MakesAStringOfTheExactLengthOnSuccessAndNullOtherwise) {
   const struct {
     ResultCode code;

@@ -7,8 +7,6 @@
 
 namespace {
 
-// The calls each operation makes through the key, with their access, types and
-// byte counts, are shown in the operations' own journal tests.
 class RegistryKeyTest : public HostTest {};
 
 TEST_F(RegistryKeyTest, AKeyThatDidNotOpenAnswersFalseWithoutCallingThePlatform) {
@@ -17,7 +15,6 @@ TEST_F(RegistryKeyTest, AKeyThatDidNotOpenAnswersFalseWithoutCallingThePlatform)
     RegistryKey key(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Missing");
     EXPECT_FALSE(key.IsOpen());
     EXPECT_FALSE(key.SetStringValue(u"v", u"x"));
-    EXPECT_FALSE(key.SetExpandStringValue(u"v", u"x"));
     EXPECT_FALSE(key.QueryStringValue(u"v", text));
     EXPECT_FALSE(key.CreateSubKey(u"k"));
     EXPECT_FALSE(key.DeleteSubKey(u"k"));
@@ -26,40 +23,47 @@ TEST_F(RegistryKeyTest, AKeyThatDidNotOpenAnswersFalseWithoutCallingThePlatform)
   EXPECT_EQ(CallNames(), std::vector<std::string>{"RegOpenKeyExW"});
 }
 
+TEST_F(RegistryKeyTest, TextIsWrittenWithItsNulAsPlainOrExpandable) {
+  RegistryKey key(HKEY_LOCAL_MACHINE, u"SOFTWARE");
+  EXPECT_TRUE(key.SetStringValue(u"a", u"C:\\PHP"));
+  EXPECT_TRUE(key.SetExpandStringValue(u"b", u"%X%"));
+  EXPECT_TRUE(key.SetStringValue(u"c", u""));
+  std::vector<Json> written;
+  for (const auto& set : Calls("RegSetValueExW")) written.push_back({set["type"], set["length"]});
+  EXPECT_EQ(written, (std::vector<Json>{{1, 14}, {2, 8}, {1, 2}}));
+  EXPECT_EQ(Calls("RegOpenKeyExW")[0]["access"], 3);
+}
+
 TEST_F(RegistryKeyTest, QueryTakesAnyStoredValueAsTextUpToItsFirstNul) {
+  const Json failSecondRead = {{"call", "RegQueryValueExW"}, {"occurrence", 2}, {"status", 234}};
   const struct {
-    const char* what;
     Json value;
     bool read;
     WideString text;
+    Json fault;
   } cases[] = {
-      {"string", {{"name", "v"}, {"type", 1}, {"data", "C:\\PHP"}}, true, u"C:\\PHP"},
-      {"expandable, not expanded", {{"name", "v"}, {"type", 2}, {"data", "%SystemRoot%"}}, true, u"%SystemRoot%"},
-      {"no closing NUL", {{"name", "v"}, {"type", 1}, {"hex", "61006200"}}, true, u"ab"},
-      {"odd size", {{"name", "v"}, {"type", 1}, {"hex", "610062"}}, true, u"a"},
-      {"embedded NUL", {{"name", "v"}, {"type", 1}, {"hex", "6100000062000000"}}, true, u"a"},
-      {"a number", {{"name", "v"}, {"type", 4}, {"data", 0x00420041}}, true, u"AB"},
-      {"zero bytes", {{"name", "v"}, {"type", 1}, {"hex", ""}}, true, u"before"},
-      {"empty string", {{"name", "v"}, {"type", 1}, {"data", ""}}, true, u""},
-      {"missing value", {{"name", "other"}, {"type", 1}, {"data", "x"}}, false, u"before"},
+      {{{"type", 1}, {"data", "C:\\PHP"}}, true, u"C:\\PHP", Json()},
+      {{{"type", 2}, {"data", "%SystemRoot%"}}, true, u"%SystemRoot%", Json()},
+      {{{"type", 1}, {"hex", "61006200"}}, true, u"ab", Json()},
+      {{{"type", 1}, {"hex", "610062"}}, true, u"a", Json()},
+      {{{"type", 1}, {"hex", "6100000062000000"}}, true, u"a", Json()},
+      {{{"type", 4}, {"data", 0x00420041}}, true, u"AB", Json()},
+      {{{"type", 1}, {"hex", ""}}, true, u"before", Json()},
+      {{{"type", 1}, {"data", ""}}, true, u"", Json()},
+      {{{"type", 1}, {"data", "new"}}, false, u"before", failSecondRead},
   };
   for (const auto& c : cases) {
-    Reset(WithRegistryValue(Stock(), "SOFTWARE\\PHP", c.value));
+    Json value = c.value;
+    value["name"] = "v";
+    Json image = WithRegistryValue(Stock(), "SOFTWARE\\PHP", value);
+    if (!c.fault.is_null()) image = WithFault(image, c.fault);
+    Reset(image);
     WideString text = u"before";
     RegistryKey key(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP");
-    EXPECT_EQ(key.QueryStringValue(u"v", text), c.read) << c.what;
-    EXPECT_EQ(text, c.text) << c.what;
+    EXPECT_EQ(key.QueryStringValue(u"v", text), c.read) << c.value;
+    EXPECT_EQ(text, c.text) << c.value;
+    EXPECT_FALSE(key.QueryStringValue(u"missing", text));
   }
-}
-
-TEST_F(RegistryKeyTest, AFailedReadLeavesTheTextAlone) {
-  Json image = WithRegistryValue(Stock(), "SOFTWARE\\PHP", {{"name", "v"}, {"type", 1}, {"data", "new"}});
-  image["faults"] = Json::parse(R"([{"call": "RegQueryValueExW", "occurrence": 2, "status": 234}])");
-  Reset(image);
-  RegistryKey key(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP");
-  WideString text = u"old";
-  EXPECT_FALSE(key.QueryStringValue(u"v", text));
-  EXPECT_EQ(text, u"old");
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "metabase/record_buffer.h"
 #include "platform.h"
-#include "util/result_code.h"
 
-// The text edits behind the list-valued metabase records, apart from the
-// reads and writes. Matching is by UTF-16 code unit, case-sensitive.
+// The edits behind the list-valued records and the machine Path, apart from
+// their reads and writes. Matching is by UTF-16 code unit, case-sensitive.
 
 // The filter load order with `name` in it: the text unchanged when one of its
 // comma-separated fields (empty ones skipped, blanks kept) equals the name;
@@ -18,11 +16,11 @@ WideString WithFilterInLoadOrder(const WideString& loadOrder, const WideString& 
 // alone when the text is empty, else the text + "," + document.
 WideString WithDefaultDocument(const WideString& documents, const WideString& document);
 
-// Drops every entry that contains `text` anywhere, when the buffer holds a
-// list, then appends `entry` last; without a list the result is `entry` alone.
-void ReplaceEntriesContaining(const WideString& text, const WideString& entry, RecordBuffer& buffer);
+// The non-empty fields of `text` that do not contain `part`, in order, joined
+// by single separators.
+WideString WithoutFieldsContaining(const WideString& text, WCHAR separator, const WideString& part);
 
-// Whether a list read may be edited and written back: it succeeded, or the
-// record is absent and the list starts empty. Any other failure means a
-// stored list that could not be read, which must not be replaced.
-bool IsEditableListRead(ResultCode read);
+// Drops every entry of a multi-string buffer that contains `text` anywhere,
+// when the buffer holds a list, then appends `entry` last; without a list the
+// result is `entry` alone. Ownership as for AppendToMultiString.
+void ReplaceEntriesContaining(const WideString& text, const WideString& entry, BYTE*& buffer, DWORD& length);
