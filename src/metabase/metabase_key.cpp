@@ -47,9 +47,10 @@ ResultCode MetabaseKey::ReadRecord(DWORD identifier, DWORD attributes, DWORD use
   ResultCode result = connection_->AdminBase()->GetData(handle_, kOwnNode, &record, &required);
   // Any failure with a size is retried with a buffer of that size.
   if (result >= 0 || required == 0) return result;
+  // Without memory the caller still learns the size the record needs.
+  length = required;
   buffer = new (std::nothrow) BYTE[required];
   if (buffer == nullptr) return result;
-  length = required;
   record = Record(identifier, attributes, userType, dataType, length, buffer);
   result = connection_->AdminBase()->GetData(handle_, kOwnNode, &record, &required);
   if (result < 0) {

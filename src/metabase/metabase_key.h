@@ -21,7 +21,8 @@ class MetabaseKey {
 
   // The two-call read: asks for the size, then reads into a new BYTE[] that
   // the caller delete[]s. On an invalid key returns 1 with buffer and length
-  // untouched; otherwise they are null and 0 unless the read succeeds. A
+  // untouched; otherwise they are null and 0 unless the read succeeds, except
+  // that a failed allocation leaves length at the size the record needs. A
   // record with no data gives 0 with a null buffer.
   ResultCode ReadRecord(DWORD identifier, DWORD attributes, DWORD userType, DWORD dataType, BYTE*& buffer,
                         DWORD& length);

@@ -64,7 +64,7 @@ TEST_F(MetabaseKeyTest, AFailedReadGivesItsStatusNoBufferAndLeavesTheTextAlone) 
   refuseNothrowArrays = false;
   EXPECT_EQ(refused, kInsufficientBuffer) << "no memory for the record";
   EXPECT_EQ(buffer, nullptr);
-  EXPECT_EQ(length, 0u);
+  EXPECT_EQ(length, sizeof(u"IIsWebService")) << "the size the record needs";
 }
 
 TEST_F(MetabaseKeyTest, AnInvalidKeyCallsNothingAndAnswersAsEachWriteSays) {
