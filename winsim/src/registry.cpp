@@ -129,8 +129,8 @@ LONG Opened(Host::Call& call, Names path, REGSAM access, PHKEY out) {
 LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
   Host::Call call("RegOpenKeyExW");
   call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey).Set("options", ulOptions).Set("access", samDesired);
-  const std::u16string subKey = winsim::FromArgument(lpSubKey);
-  if (auto fault = call.Fault(nullptr, &subKey)) return Fail(call, *fault, phkResult);
+  const std::u16string subKey(winsim::FromArgument(lpSubKey));
+  if (auto fault = call.Fault(std::nullopt, subKey)) return Fail(call, *fault, phkResult);
   if (!phkResult) return Fail(call, ERROR_INVALID_PARAMETER);
   const auto* base = Base(call, hKey);
   if (!base) return Fail(call, ERROR_INVALID_HANDLE, phkResult);
@@ -150,8 +150,8 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD dw
                             LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
   Host::Call call("RegCreateKeyExW");
   call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey).Set("options", dwOptions).Set("access", samDesired);
-  const std::u16string subKey = winsim::FromArgument(lpSubKey);
-  if (auto fault = call.Fault(nullptr, &subKey)) return Fail(call, *fault, phkResult);
+  const std::u16string subKey(winsim::FromArgument(lpSubKey));
+  if (auto fault = call.Fault(std::nullopt, subKey)) return Fail(call, *fault, phkResult);
   if (!phkResult || !lpSubKey) return Fail(call, ERROR_INVALID_PARAMETER, phkResult);
   const auto* base = Base(call, hKey);
   if (!base) return Fail(call, ERROR_INVALID_HANDLE, phkResult);
@@ -184,8 +184,8 @@ LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved,
                              LPDWORD lpcbData) {
   Host::Call call("RegQueryValueExW");
   call.Set("key", KeyNumber(hKey)).Text("valueName", lpValueName).Set("size", lpcbData ? Json(*lpcbData) : Json());
-  const std::u16string name = winsim::FromArgument(lpValueName);
-  if (auto fault = call.Fault(nullptr, &name)) return Fail(call, *fault);
+  const std::u16string name(winsim::FromArgument(lpValueName));
+  if (auto fault = call.Fault(std::nullopt, name)) return Fail(call, *fault);
   if (lpReserved || (lpData && !lpcbData)) return Fail(call, ERROR_INVALID_PARAMETER);
   const auto* base = Base(call, hKey);
   if (!base) return Fail(call, ERROR_INVALID_HANDLE);
@@ -212,10 +212,10 @@ LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved,
 LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, CONST BYTE* lpData, DWORD cbData) {
   Host::Call call("RegSetValueExW");
   const winsim::Bytes bytes = lpData ? winsim::Bytes(reinterpret_cast<const char*>(lpData), cbData) : winsim::Bytes();
-  const std::u16string name = winsim::FromArgument(lpValueName);
+  const std::u16string name(winsim::FromArgument(lpValueName));
   call.Set("key", KeyNumber(hKey)).Text("valueName", lpValueName).Set("type", dwType).Set("length", cbData);
   if (call.Journaling()) call.Set("hex", winsim::ToHex(bytes.data(), bytes.size()));
-  if (auto fault = call.Fault(nullptr, &name)) return Fail(call, *fault);
+  if (auto fault = call.Fault(std::nullopt, name)) return Fail(call, *fault);
   if (!lpData && cbData) return Fail(call, 998);  // ERROR_NOACCESS
   const auto* base = Base(call, hKey);
   if (!base) return Fail(call, ERROR_INVALID_HANDLE);
@@ -239,8 +239,8 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
 LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   Host::Call call("RegDeleteKeyW");
   call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey);
-  const std::u16string subKey = winsim::FromArgument(lpSubKey);
-  if (auto fault = call.Fault(nullptr, &subKey)) return Fail(call, *fault);
+  const std::u16string subKey(winsim::FromArgument(lpSubKey));
+  if (auto fault = call.Fault(std::nullopt, subKey)) return Fail(call, *fault);
   const auto* base = Base(call, hKey);
   if (!base) return Fail(call, ERROR_INVALID_HANDLE);
   const auto names = Split(subKey);

@@ -57,9 +57,9 @@ SC_HANDLE OpenSCManagerW(LPCWSTR machineName, LPCWSTR databaseName, DWORD desire
 
 SC_HANDLE OpenServiceW(SC_HANDLE manager, LPCWSTR serviceName, DWORD desiredAccess) {
   Host::Call call("OpenServiceW");
-  const std::u16string name = winsim::FromArgument(serviceName);
+  const std::u16string name(winsim::FromArgument(serviceName));
   call.Set("manager", Number(manager)).Text("serviceName", serviceName).Set("desiredAccess", desiredAccess);
-  if (auto fault = call.Fault(nullptr, &name)) return Fail<SC_HANDLE>(call, *fault);
+  if (auto fault = call.Fault(std::nullopt, name)) return Fail<SC_HANDLE>(call, *fault);
   const auto found = call.state.services.find(Number(manager));
   if (found == call.state.services.end() || !found->second.manager) return Fail<SC_HANDLE>(call, ERROR_INVALID_HANDLE);
   if (name.empty()) return Fail<SC_HANDLE>(call, ERROR_INVALID_NAME);

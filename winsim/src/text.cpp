@@ -23,8 +23,6 @@ void AppendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
-char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
-
 }  // namespace
 
 std::string ToUtf8(const std::u16string& text) {
@@ -74,12 +72,13 @@ std::u16string ToUtf16(const std::string& text) {
   return out;
 }
 
-std::u16string Fold(std::u16string text) {
-  for (auto& c : text) c = FoldCase(c);
-  return text;
+std::u16string Fold(std::u16string_view text) {
+  std::u16string folded(text);
+  for (auto& c : folded) c = FoldCase(c);
+  return folded;
 }
 
-bool EqualsIgnoreCase(const std::u16string& a, const std::u16string& b) {
+bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (FoldCase(a[i]) != FoldCase(b[i])) return false;
