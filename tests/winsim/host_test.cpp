@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <winsim/control.h>
 #include <winsim/windows.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "support/host_fixture.h"
 #include "support/registry_image.h"
@@ -14,29 +14,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class HostImageFileTest : public HostTest {
  protected:
-  fs::path folder =
-      fs::temp_directory_path() / ("winsim-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                   "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::path folder = fs::temp_directory_path() / ("winsim-test-" + std::to_string(::getpid()));
   fs::path image = folder / "host.json";
-  void SetUp() override {
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
+  void SetUp() override { fs::create_directories(folder); }
   void TearDown() override {
     winsim::ResetHostToStock();  // stop writing into the folder
     fs::remove_all(folder);
     HostTest::TearDown();
   }
-  bool StartIisAdmin() {
+  std::string Text() {
+    std::ifstream in(image);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  static bool StartIisAdmin() {
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     SC_HANDLE service = OpenServiceW(manager, u"IISADMIN", SERVICE_START);
     const bool started = StartServiceW(service, 0, nullptr);
@@ -49,15 +41,7 @@ class HostImageFileTest : public HostTest {
 TEST_F(HostImageFileTest, AMissingFileIsTheStockImageCreatedAtTheFirstWrite) {
   winsim::ResetHostFromFile(image.string());
   EXPECT_FALSE(fs::exists(image));
-  Json stock = Stock();
-  stock["services"][0]["state"] = 1;
-  std::ofstream(image) << stock.dump(4);
-  winsim::ResetHostFromFile(image.string());
-  ASSERT_TRUE(StartIisAdmin());
-  EXPECT_EQ(Json::parse(ReadFile(image)), Stock());
-}
-
-TEST_F(HostImageFileTest, WritesBackOnlyWhatChangedInTheFormItWasLoaded) {
+  EXPECT_EQ(Image(), Stock());
   const std::string original = R"({"winsim": 1, "extra": {"kept": [1, "two"]},
     "services": [{"deniedAccess": 0, "name": "IISADMIN", "state": 1, "comment": "x"}], "faults": []})";
   std::ofstream(image) << original;
@@ -65,10 +49,9 @@ TEST_F(HostImageFileTest, WritesBackOnlyWhatChangedInTheFormItWasLoaded) {
   ASSERT_TRUE(StartIisAdmin());
   Json expected = Json::parse(original);
   expected["services"][0]["state"] = 4;
-  EXPECT_EQ(Json::parse(ReadFile(image)).dump(), expected.dump()) << "order and unknown fields kept";
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    EXPECT_EQ(entry.path().string().find(".tmp."), std::string::npos) << "temporary file left: " << entry.path();
-  }
+  EXPECT_EQ(Json::parse(Text()).dump(), expected.dump()) << "order and unknown fields kept";
+  for (const auto& entry : fs::directory_iterator(folder))
+    EXPECT_EQ(entry.path().string().find(".tmp."), std::string::npos) << "left: " << entry.path();
 }
 
 TEST_F(HostImageFileTest, AnInvalidFileGivesABareMachineAndIsLeftAlone) {
@@ -83,7 +66,7 @@ TEST_F(HostImageFileTest, AnInvalidFileGivesABareMachineAndIsLeftAlone) {
     EXPECT_NE(said.find(image.string()), std::string::npos) << said;
     EXPECT_EQ(OpenServiceW(OpenSCManagerW(nullptr, nullptr, GENERIC_READ), u"W3SVC", SERVICE_QUERY_STATUS), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
-    EXPECT_EQ(ReadFile(image), bad);
+    EXPECT_EQ(Text(), bad);
     winsim::ResetHostToStock();
   }
 }
@@ -97,10 +80,10 @@ TEST_F(HostImageFileTest, ARegistryChangeReachesTheFileAtOnce) {
   RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
   const char16_t text[] = u"C:";
   RegSetValueExW(key, u"IniFilePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
-  EXPECT_EQ(RegistryValueAt(Json::parse(ReadFile(image)), "SOFTWARE\\PHP", "IniFilePath")["data"], "C:");
+  EXPECT_EQ(RegistryValueAt(Json::parse(Text()), "SOFTWARE\\PHP", "IniFilePath")["data"], "C:");
   RegCloseKey(key);
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP");
-  EXPECT_TRUE(RegistryKeyAt(Json::parse(ReadFile(image)), "SOFTWARE\\PHP").is_null());
+  EXPECT_TRUE(RegistryKeyAt(Json::parse(Text()), "SOFTWARE\\PHP").is_null());
 }
 
 TEST_F(HostTest, RefusesAnInvalidImageAndKeepsTheOldOne) {
@@ -109,9 +92,7 @@ TEST_F(HostTest, RefusesAnInvalidImageAndKeepsTheOldOne) {
   longName["iis"]["metabase"]["children"][0]["name"] = std::string(256, 'a');
   for (const Json& bad : {Json::parse(R"({"winsim": 1, "services": [{"state": 4}]})"), longName,
                           Json::parse(R"({"winsim": 1, "broadcasts": {}})"),
-                          WithRegistryValue(Stock(), "SOFTWARE", {{"name", "v"}, {"type", 1}}),
                           WithRegistryValue(Stock(), "SOFTWARE", {{"name", "v"}, {"type", 4}, {"data", "text"}}),
-                          WithRegistryValue(Stock(), "SOFTWARE", {{"name", "v"}, {"type", 1}, {"data", 5}}),
                           WithRegistryValue(Stock(), "SOFTWARE", {{"name", "v"}, {"type", 1}, {"hex", "abc"}})}) {
     EXPECT_THROW(Reset(bad), std::invalid_argument) << bad.dump().substr(0, 80);
   }
@@ -130,23 +111,46 @@ TEST_F(HostTest, TheJournalIsKeptInMemoryOnlyWhileAskedFor) {
   EXPECT_EQ(CallNames(), std::vector<std::string>{"CoInitializeEx"});
 }
 
-TEST_F(HostTest, PlannedFaultsCountOnlyTheCallsTheyMatch) {
+// Faults count only the calls they match (by call, name or path, case
+// ignored), come before any effect, and a faulted close still frees.
+TEST_F(HostTest, PlannedFaultsCountTheirCallsAndComeBeforeAnyEffect) {
   Json image = Stock();
   image["faults"] = Json::parse(R"([{"call": "OpenServiceW", "name": "w3svc", "occurrence": 2, "status": 1450},
-                                    {"call": "CloseServiceHandle", "occurrence": 0, "status": 6}])");
+      {"call": "CloseServiceHandle", "occurrence": 3, "status": 6}, {"call": "RegCloseKey", "status": 6},
+      {"call": "RegSetValueExW", "name": "IniFilePath", "status": 1453}, {"call": "SendMessageTimeoutW", "status": 1460},
+      {"call": "CloseKey", "status": 6}, {"call": "OpenKey", "path": "/lm/w3svc", "status": 5}])");
   Reset(image);
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, GENERIC_READ);
-  const char16_t* names[] = {u"W3SVC", u"IISADMIN", u"W3SVC", u"W3SVC"};
-  const bool opened[] = {true, true, false, true};
-  for (size_t i = 0; i < 4; ++i) {
+  const char16_t* names[] = {u"W3SVC", u"IISADMIN", u"W3SVC"};
+  for (size_t i = 0; i < 3; ++i) {
     SC_HANDLE service = OpenServiceW(manager, names[i], SERVICE_QUERY_STATUS);
-    EXPECT_EQ(service != nullptr, opened[i]) << i;
+    EXPECT_EQ(service == nullptr, i == 2) << i;
     if (service) CloseServiceHandle(service);
   }
   EXPECT_EQ(Calls("OpenServiceW")[2]["lastError"], 1450);
   EXPECT_EQ(Calls("OpenServiceW")[2]["fault"], true);
   EXPECT_FALSE(CloseServiceHandle(manager));
-  EXPECT_EQ(winsim::CountOpenResources().serviceHandles, 0) << "a faulted close still frees the handle";
+  HKEY software = nullptr;
+  RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, KEY_SET_VALUE, &software);
+  const char16_t text[] = u"C:";
+  EXPECT_EQ(RegSetValueExW(software, u"INIFILEPATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
+            1453);
+  EXPECT_TRUE(RegistryValueAt(Image(), "SOFTWARE", "IniFilePath").is_null());
+  EXPECT_EQ(RegCloseKey(software), 6);
+  EXPECT_EQ(SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, 0, SMTO_ABORTIFHUNG, 10, nullptr), 0);
+  EXPECT_EQ(Image()["broadcasts"], Json::array());
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  IClassFactory* factory = nullptr;
+  IMSAdminBaseW* admin = nullptr;
+  CoGetClassObject(CLSID_MSAdminBase_W, CLSCTX_SERVER, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IMSAdminBase_W, reinterpret_cast<void**>(&admin)), S_OK);
+  METADATA_HANDLE handle = 0;
+  EXPECT_EQ(admin->OpenKey(0, u"/LM/W3SVC", METADATA_PERMISSION_READ, 0, &handle), 5);
+  EXPECT_EQ(admin->OpenKey(0, u"/LM", METADATA_PERMISSION_READ, 0, &handle), S_OK);
+  EXPECT_EQ(admin->CloseKey(handle), 6);
+  admin->Release();
+  factory->Release();
+  // TearDown checks that every faulted close freed its handle.
 }
 
 }  // namespace

@@ -222,12 +222,6 @@ TEST_F(AdminBaseTest, BackupsAreNamedVersionedAndWrittenAtOnce) {
   EXPECT_EQ(Image()["iis"]["backups"].size(), 1u);
 }
 
-TEST_F(AdminBaseTest, AFaultedCloseStillFreesTheHandle) {
-  Use(WithFault(Stock(), {{"call", "CloseKey"}, {"status", static_cast<int32_t>(0x80070006)}}));
-  EXPECT_EQ(admin->CloseKey(Open(u"/LM")), static_cast<HRESULT>(0x80070006));
-  EXPECT_EQ(winsim::CountOpenResources().metabaseHandles, 0);
-}
-
 TEST_F(HostTest, TheClassObjectNeedsCOMAndCountsItsReferences) {
   void* object = nullptr;
   EXPECT_EQ(CoGetClassObject(CLSID_MSAdminBase_W, CLSCTX_SERVER, nullptr, IID_IClassFactory, &object),

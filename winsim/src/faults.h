@@ -18,7 +18,8 @@ class FaultPlan {
 
   // The status to fail this call with, if a planned fault falls on it.
   // Every fault that matches counts the call, whether or not it fires.
-  std::optional<int64_t> Next(const char* call, const std::u16string* path, const std::u16string* name);
+  std::optional<int64_t> Next(const char* call, std::optional<std::u16string_view> path,
+                              std::optional<std::u16string_view> name);
 
  private:
   struct Fault {

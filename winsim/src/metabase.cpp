@@ -50,11 +50,13 @@ bool WellFormed(const METADATA_RECORD& record) {
   }
 }
 
-std::vector<std::u16string> Split(const std::u16string& path, bool fold) {
+std::vector<std::u16string> Split(std::u16string_view path, bool fold) {
   std::vector<std::u16string> segments;
   for (size_t start = 0; start <= path.size();) {
     size_t end = std::min(path.find(u'/', start), path.size());
-    if (end > start) segments.push_back(fold ? Fold(path.substr(start, end - start)) : path.substr(start, end - start));
+    if (end > start)
+      segments.push_back(fold ? Fold(path.substr(start, end - start))
+                              : std::u16string(path.substr(start, end - start)));
     start = end + 1;
   }
   return segments;
@@ -166,23 +168,35 @@ MetabaseEngine::MetabaseEngine(const Json& iis, double timeoutScale) : timeoutSc
 
 MetabaseEngine::~MetabaseEngine() = default;
 
-MetabaseNode* MetabaseEngine::Find(METADATA_HANDLE handle, const std::u16string& path, HRESULT& result,
-                                   std::vector<MetabaseNode*>* chain, Path* full) const {
-  Path segments;
+MetabaseNode* MetabaseEngine::Walk(const Path& path) const {
+  MetabaseNode* node = root_.get();
+  for (const auto& segment : path) node = node ? node->Child(segment) : nullptr;
+  return node;
+}
+
+MetabaseNode* MetabaseEngine::Find(METADATA_HANDLE handle, std::u16string_view path, HRESULT& result, Path* full) {
+  MetabaseNode* node = root_.get();
+  if (full) full->clear();
   if (handle != METADATA_MASTER_ROOT_HANDLE) {
     const auto found = handles_.find(handle);
     result = E_HANDLE;
     if (found == handles_.end() || found->second.held) return nullptr;
-    segments = found->second.path;
+    Handle& opened = found->second;
+    if (opened.generation != generation_) opened = {opened.path, opened.access, false, Walk(opened.path), generation_};
+    node = opened.node;
+    if (full) *full = opened.path;
   }
-  for (auto& segment : Split(path, true)) segments.push_back(std::move(segment));
-  MetabaseNode* node = root_.get();
-  for (const auto& segment : segments) {
-    if (chain) chain->push_back(node);
-    if (!(node = node->Child(segment))) break;
+  for (size_t start = 0; node && start <= path.size();) {
+    const size_t end = std::min(path.find(u'/', start), path.size());
+    if (end > start) {
+      folded_.assign(path.substr(start, end - start));
+      for (auto& c : folded_) c = FoldCase(c);
+      if (full) full->push_back(folded_);
+      node = node->Child(folded_);
+    }
+    start = end + 1;
   }
   result = node ? S_OK : HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-  if (full) *full = std::move(segments);
   return node;
 }
 
@@ -203,7 +217,7 @@ bool MetabaseEngine::Blocked(const Path& path, DWORD access, uint64_t ticket) co
   // First come, first served: an earlier waiter for a related key goes first.
   for (const auto& waiter : waiters_) {
     if (waiter.ticket >= ticket) break;
-    if (conflicts(waiter.path, waiter.access)) return true;
+    if (conflicts(*waiter.path, waiter.access)) return true;
   }
   return false;
 }
@@ -215,21 +229,19 @@ MetabaseEngine::Clock::time_point MetabaseEngine::Deadline(DWORD milliseconds) c
 
 HRESULT MetabaseEngine::OpenKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, DWORD access, DWORD timeout,
                                 PMETADATA_HANDLE newHandle) {
-  const std::u16string pathText = FromArgument(path);
   call.Set("handle", handle).Text("path", path).Set("access", access).Set("timeout", timeout).Set("outHandle", 0);
   if (newHandle) *newHandle = 0;
-  if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
+  if (auto fault = call.Fault(FromArgument(path))) return static_cast<HRESULT>(*fault);
   if (!newHandle) return E_INVALIDARG;
   HRESULT result;
   Path full;
-  if (!Find(handle, pathText, result, nullptr, &full)) return result;
+  MetabaseNode* node = Find(handle, FromArgument(path), result, &full);
+  if (!node) return result;
   const uint64_t ticket = ++nextTicket_;
-  waiters_.push_back({ticket, full, access});
+  waiters_.push_back({ticket, &full, access});
   bool waited = false;
   Clock::time_point deadline;
   while (result == S_OK) {
-    const MetabaseNode* node = root_.get();
-    for (const auto& segment : full) node = node ? node->Child(segment) : nullptr;
     if (!node) {
       result = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
     } else if (!Blocked(full, access, ticket)) {
@@ -239,12 +251,16 @@ HRESULT MetabaseEngine::OpenKey(Site::Call& call, METADATA_HANDLE handle, LPCWST
       deadline = Deadline(timeout);
     } else if (changed_.wait_until(call.lock, deadline) == std::cv_status::timeout && Blocked(full, access, ticket)) {
       result = HRESULT_FROM_WIN32(ERROR_PATH_BUSY);
+    } else {
+      node = Walk(full);  // a restore may have taken it
     }
   }
-  waiters_.remove_if([ticket](const Waiter& waiter) { return waiter.ticket == ticket; });
+  waiters_.erase(
+      std::remove_if(waiters_.begin(), waiters_.end(), [&](auto& waiter) { return waiter.ticket == ticket; }),
+      waiters_.end());
   if (result == S_OK) {
     *newHandle = ++nextHandle_;
-    handles_[*newHandle] = {std::move(full), access, false};
+    handles_[*newHandle] = {std::move(full), access, false, node, generation_};
     call.Set("outHandle", *newHandle);
   }
   changed_.notify_all();
@@ -262,9 +278,9 @@ HRESULT MetabaseEngine::CloseKey(Site::Call& call, METADATA_HANDLE handle) {
 }
 
 HRESULT MetabaseEngine::AddKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path) {
-  const std::u16string pathText = FromArgument(path);
+  const std::u16string_view pathText = FromArgument(path);
   call.Set("handle", handle).Text("path", path);
-  if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
+  if (auto fault = call.Fault(pathText)) return static_cast<HRESULT>(*fault);
   HRESULT result;
   const Handle* writable = Writable(handle, result);
   if (!writable) return result;
@@ -289,9 +305,9 @@ HRESULT MetabaseEngine::AddKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR
 }
 
 HRESULT MetabaseEngine::EnumKeys(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, LPWSTR name, DWORD index) {
-  const std::u16string pathText = FromArgument(path);
+  const std::u16string_view pathText = FromArgument(path);
   call.Set("handle", handle).Text("path", path).Set("index", index);
-  if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
+  if (auto fault = call.Fault(pathText)) return static_cast<HRESULT>(*fault);
   HRESULT result;
   const MetabaseNode* node = Find(handle, pathText, result);
   if (!node) return result;
@@ -306,13 +322,12 @@ HRESULT MetabaseEngine::EnumKeys(Site::Call& call, METADATA_HANDLE handle, LPCWS
 
 HRESULT MetabaseEngine::GetData(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record,
                                 DWORD* requiredLength) {
-  const std::u16string pathText = FromArgument(path);
+  const std::u16string_view pathText = FromArgument(path);
   RecordFields(call, handle, path, record).Set("requiredLength", nullptr);
-  if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
+  if (auto fault = call.Fault(pathText)) return static_cast<HRESULT>(*fault);
   if (!record) return E_INVALIDARG;
   HRESULT result;
-  std::vector<MetabaseNode*> chain;
-  const MetabaseNode* node = Find(handle, pathText, result, &chain);
+  const MetabaseNode* node = Find(handle, pathText, result);
   if (!node) return result;
   auto lookup = [&](const MetabaseNode* key, bool inheritedOnly) -> const MetabaseRecord* {
     for (const auto& stored : key->records) {
@@ -327,7 +342,7 @@ HRESULT MetabaseEngine::GetData(Site::Call& call, METADATA_HANDLE handle, LPCWST
   const bool inherited = !found;
   // Else the nearest ancestor that stored the record as inheritable.
   const bool inherit = record->dwMDAttributes & METADATA_INHERIT;
-  for (size_t depth = chain.size(); !found && inherit && depth-- > 0;) found = lookup(chain[depth], true);
+  for (const MetabaseNode* key = node->parent; !found && inherit && key; key = key->parent) found = lookup(key, true);
   if (!found) return MD_ERROR_DATA_NOT_FOUND;
   const DWORD size = static_cast<DWORD>(found->bytes.size());
   if (size > 0 && (record->dwMDDataLen < size || !record->pbMDData)) {
@@ -344,11 +359,11 @@ HRESULT MetabaseEngine::GetData(Site::Call& call, METADATA_HANDLE handle, LPCWST
 }
 
 HRESULT MetabaseEngine::SetData(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, PMETADATA_RECORD record) {
-  const std::u16string pathText = FromArgument(path);
+  const std::u16string_view pathText = FromArgument(path);
   RecordFields(call, handle, path, record);
   if (record && call.Journaling())
     call.Set("hex", record->pbMDData ? Json(ToHex(record->pbMDData, record->dwMDDataLen)) : Json());
-  if (auto fault = call.Fault(&pathText)) return static_cast<HRESULT>(*fault);
+  if (auto fault = call.Fault(pathText)) return static_cast<HRESULT>(*fault);
   if (!record) return E_INVALIDARG;
   HRESULT result;
   if (!Writable(handle, result)) return result;
@@ -383,12 +398,15 @@ HRESULT MetabaseEngine::SaveData(Site::Call& call) {
   // As IIS does, wait a while for open write handles to close; meanwhile
   // writers that come later wait behind the save, so that it is not starved.
   const uint64_t ticket = ++nextTicket_;
-  waiters_.push_back({ticket, {}, METADATA_PERMISSION_READ});
+  static const Path everything;
+  waiters_.push_back({ticket, &everything, METADATA_PERMISSION_READ});
   const bool closed = changed_.wait_until(call.lock, Deadline(kSaveWaitMilliseconds), [this] {
     return std::none_of(handles_.begin(), handles_.end(),
                         [](const auto& entry) { return entry.second.access & METADATA_PERMISSION_WRITE; });
   });
-  waiters_.remove_if([ticket](const Waiter& waiter) { return waiter.ticket == ticket; });
+  waiters_.erase(
+      std::remove_if(waiters_.begin(), waiters_.end(), [&](auto& waiter) { return waiter.ticket == ticket; }),
+      waiters_.end());
   changed_.notify_all();
   if (!closed) return HRESULT_FROM_WIN32(ERROR_PATH_BUSY);
   saved_ = root_->Text();
@@ -416,7 +434,7 @@ std::string MetabaseEngine::BackupsText() const {
 
 HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, const std::u16string& name, DWORD version, DWORD flags,
                                       bool remove) {
-  if (auto fault = call.Fault(nullptr, &name)) return static_cast<HRESULT>(*fault);
+  if (auto fault = call.Fault(std::nullopt, name)) return static_cast<HRESULT>(*fault);
   if (!remove && (version == MD_BACKUP_NEXT_VERSION || version == MD_BACKUP_HIGHEST_VERSION)) {
     const auto highest = FindBackup(name, MD_BACKUP_HIGHEST_VERSION);
     version = highest == backups_.end() ? 0 : highest->version + (version == MD_BACKUP_NEXT_VERSION ? 1 : 0);
@@ -441,18 +459,18 @@ HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, const std::u16string& na
 
 HRESULT MetabaseEngine::Backup(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags) {
   call.Text("name", name).Set("version", version).Set("flags", flags);
-  return ChangeBackups(call, FromArgument(name), version, flags, false);
+  return ChangeBackups(call, std::u16string(FromArgument(name)), version, flags, false);
 }
 
 HRESULT MetabaseEngine::DeleteBackup(Site::Call& call, LPCWSTR name, DWORD version) {
   call.Text("name", name).Set("version", version);
-  return ChangeBackups(call, FromArgument(name), version, 0, true);
+  return ChangeBackups(call, std::u16string(FromArgument(name)), version, 0, true);
 }
 
 HRESULT MetabaseEngine::Restore(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags) {
-  const std::u16string nameText = FromArgument(name);
+  const std::u16string nameText(FromArgument(name));
   call.Text("name", name).Set("version", version).Set("flags", flags);
-  if (auto fault = call.Fault(nullptr, &nameText)) return static_cast<HRESULT>(*fault);
+  if (auto fault = call.Fault(std::nullopt, nameText)) return static_cast<HRESULT>(*fault);
   const auto found = FindBackup(nameText, version);
   if (!ValidBackupName(nameText)) return E_INVALIDARG;
   if (found == backups_.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);

@@ -4,10 +4,10 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <list>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "json.h"
@@ -56,10 +56,12 @@ class MetabaseEngine {
     Path path;
     DWORD access = 0;
     bool held = false;
+    MetabaseNode* node = nullptr;  // the key, while `generation` is the engine's
+    uint64_t generation = 0;
   };
   struct Waiter {
     uint64_t ticket;
-    Path path;
+    const Path* path;
     DWORD access;
   };
   struct StoredBackup {
@@ -69,10 +71,10 @@ class MetabaseEngine {
     std::string metabase;
   };
 
-  // The key a handle and a relative path name, and the keys on the way;
-  // null for an unknown handle or a missing key, with the status in `result`.
-  MetabaseNode* Find(METADATA_HANDLE handle, const std::u16string& path, HRESULT& result,
-                     std::vector<MetabaseNode*>* chain = nullptr, Path* full = nullptr) const;
+  // The key a handle and a relative path name, and its folded path from the
+  // root; null for an unknown handle or a missing key, with the status in `result`.
+  MetabaseNode* Find(METADATA_HANDLE handle, std::u16string_view path, HRESULT& result, Path* full = nullptr);
+  MetabaseNode* Walk(const Path& path) const;
   const Handle* Writable(METADATA_HANDLE handle, HRESULT& result) const;
   bool Blocked(const Path& path, DWORD access, uint64_t ticket) const;
   Clock::time_point Deadline(DWORD milliseconds) const;
@@ -84,7 +86,9 @@ class MetabaseEngine {
   std::unique_ptr<MetabaseNode> root_;
   std::string saved_;
   std::map<METADATA_HANDLE, Handle> handles_;
-  std::list<Waiter> waiters_;
+  std::vector<Waiter> waiters_;
+  std::u16string folded_;    // Find's, kept to spare an allocation per call
+  uint64_t generation_ = 1;  // a restore replaces every key
   std::vector<StoredBackup> backups_;
   METADATA_HANDLE nextHandle_ = 0;
   uint64_t nextTicket_ = 0;

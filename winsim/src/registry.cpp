@@ -110,7 +110,8 @@ std::optional<Names> Split(const std::u16string& subKey) {
   return names;
 }
 
-LONG Fail(Host::Call& call, int64_t status, PHKEY out = nullptr) {
+// Completes the call with its status; a failed open hands out no key.
+LONG End(Host::Call& call, int64_t status, PHKEY out = nullptr) {
   if (out) *out = nullptr;
   call.Finish(status);
   return static_cast<LONG>(status);
@@ -129,20 +130,20 @@ LONG Opened(Host::Call& call, Names path, REGSAM access, PHKEY out) {
 LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
   Host::Call call("RegOpenKeyExW");
   call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey).Set("options", ulOptions).Set("access", samDesired);
-  const std::u16string subKey = winsim::FromArgument(lpSubKey);
-  if (auto fault = call.Fault(nullptr, &subKey)) return Fail(call, *fault, phkResult);
-  if (!phkResult) return Fail(call, ERROR_INVALID_PARAMETER);
+  const std::u16string subKey(winsim::FromArgument(lpSubKey));
+  if (auto fault = call.Fault(std::nullopt, subKey)) return End(call, *fault, phkResult);
+  if (!phkResult) return End(call, ERROR_INVALID_PARAMETER);
   const auto* base = Base(call, hKey);
-  if (!base) return Fail(call, ERROR_INVALID_HANDLE, phkResult);
+  if (!base) return End(call, ERROR_INVALID_HANDLE, phkResult);
   const auto names = Split(subKey);
-  if (!names) return Fail(call, ERROR_BAD_PATHNAME, phkResult);
+  if (!names) return End(call, ERROR_BAD_PATHNAME, phkResult);
   Json* key = Resolve(call, base->path);
-  if (!key) return Fail(call, ERROR_KEY_DELETED, phkResult);
+  if (!key) return End(call, ERROR_KEY_DELETED, phkResult);
   Names path = base->path;
   size_t walked = 0;
   Walk(key, *names, walked, &path);
-  if (walked < names->size()) return Fail(call, ERROR_FILE_NOT_FOUND, phkResult);
-  if (!call.state.administrator && (samDesired & kChangeRights)) return Fail(call, ERROR_ACCESS_DENIED, phkResult);
+  if (walked < names->size()) return End(call, ERROR_FILE_NOT_FOUND, phkResult);
+  if (!call.state.administrator && (samDesired & kChangeRights)) return End(call, ERROR_ACCESS_DENIED, phkResult);
   return Opened(call, std::move(path), samDesired, phkResult);
 }
 
@@ -150,21 +151,21 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD dw
                             LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
   Host::Call call("RegCreateKeyExW");
   call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey).Set("options", dwOptions).Set("access", samDesired);
-  const std::u16string subKey = winsim::FromArgument(lpSubKey);
-  if (auto fault = call.Fault(nullptr, &subKey)) return Fail(call, *fault, phkResult);
-  if (!phkResult || !lpSubKey) return Fail(call, ERROR_INVALID_PARAMETER, phkResult);
+  const std::u16string subKey(winsim::FromArgument(lpSubKey));
+  if (auto fault = call.Fault(std::nullopt, subKey)) return End(call, *fault, phkResult);
+  if (!phkResult || !lpSubKey) return End(call, ERROR_INVALID_PARAMETER, phkResult);
   const auto* base = Base(call, hKey);
-  if (!base) return Fail(call, ERROR_INVALID_HANDLE, phkResult);
+  if (!base) return End(call, ERROR_INVALID_HANDLE, phkResult);
   const auto names = Split(subKey);
-  if (!names) return Fail(call, ERROR_BAD_PATHNAME, phkResult);
-  if (!Resolve(call, base->path)) return Fail(call, ERROR_KEY_DELETED, phkResult);
+  if (!names) return End(call, ERROR_BAD_PATHNAME, phkResult);
+  if (!Resolve(call, base->path)) return End(call, ERROR_KEY_DELETED, phkResult);
   // Find how much exists before changing anything.
   Names path = base->path;
   size_t existing = 0;
   Walk(Resolve(call, base->path), *names, existing, &path);
   const bool creates = existing < names->size();
   if (!call.state.administrator && (creates || (samDesired & kChangeRights)))
-    return Fail(call, ERROR_ACCESS_DENIED, phkResult);
+    return End(call, ERROR_ACCESS_DENIED, phkResult);
   if (creates) {
     Json* key = Walk(Resolve(call, base->path, true), *names, existing);
     for (size_t i = existing; i < names->size(); ++i) {
@@ -184,16 +185,16 @@ LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved,
                              LPDWORD lpcbData) {
   Host::Call call("RegQueryValueExW");
   call.Set("key", KeyNumber(hKey)).Text("valueName", lpValueName).Set("size", lpcbData ? Json(*lpcbData) : Json());
-  const std::u16string name = winsim::FromArgument(lpValueName);
-  if (auto fault = call.Fault(nullptr, &name)) return Fail(call, *fault);
-  if (lpReserved || (lpData && !lpcbData)) return Fail(call, ERROR_INVALID_PARAMETER);
+  const std::u16string name(winsim::FromArgument(lpValueName));
+  if (auto fault = call.Fault(std::nullopt, name)) return End(call, *fault);
+  if (lpReserved || (lpData && !lpcbData)) return End(call, ERROR_INVALID_PARAMETER);
   const auto* base = Base(call, hKey);
-  if (!base) return Fail(call, ERROR_INVALID_HANDLE);
-  if (!(base->access & KEY_QUERY_VALUE)) return Fail(call, ERROR_ACCESS_DENIED);
+  if (!base) return End(call, ERROR_INVALID_HANDLE);
+  if (!(base->access & KEY_QUERY_VALUE)) return End(call, ERROR_ACCESS_DENIED);
   Json* key = Resolve(call, base->path);
-  if (!key) return Fail(call, ERROR_KEY_DELETED);
+  if (!key) return End(call, ERROR_KEY_DELETED);
   const Json* value = Named(*key, "values", name);
-  if (!value) return Fail(call, ERROR_FILE_NOT_FOUND);
+  if (!value) return End(call, ERROR_FILE_NOT_FOUND);
   const DWORD type = (*value)["type"].get<DWORD>();
   const winsim::Bytes bytes = winsim::EntryBytes(*value, "data", winsim::RegistryForm(type), "a value");
   const DWORD size = static_cast<DWORD>(bytes.size());
@@ -205,23 +206,23 @@ LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved,
   }
   if (lpType) *lpType = type;
   if (lpcbData) *lpcbData = size;
-  call.Set("outType", type).Set("outSize", size).Finish(status);
-  return status;
+  call.Set("outType", type).Set("outSize", size);
+  return End(call, status);
 }
 
 LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, CONST BYTE* lpData, DWORD cbData) {
   Host::Call call("RegSetValueExW");
   const winsim::Bytes bytes = lpData ? winsim::Bytes(reinterpret_cast<const char*>(lpData), cbData) : winsim::Bytes();
-  const std::u16string name = winsim::FromArgument(lpValueName);
+  const std::u16string name(winsim::FromArgument(lpValueName));
   call.Set("key", KeyNumber(hKey)).Text("valueName", lpValueName).Set("type", dwType).Set("length", cbData);
   if (call.Journaling()) call.Set("hex", winsim::ToHex(bytes.data(), bytes.size()));
-  if (auto fault = call.Fault(nullptr, &name)) return Fail(call, *fault);
-  if (!lpData && cbData) return Fail(call, 998);  // ERROR_NOACCESS
+  if (auto fault = call.Fault(std::nullopt, name)) return End(call, *fault);
+  if (!lpData && cbData) return End(call, 998);  // ERROR_NOACCESS
   const auto* base = Base(call, hKey);
-  if (!base) return Fail(call, ERROR_INVALID_HANDLE);
-  if (!(base->access & KEY_SET_VALUE)) return Fail(call, ERROR_ACCESS_DENIED);
+  if (!base) return End(call, ERROR_INVALID_HANDLE);
+  if (!(base->access & KEY_SET_VALUE)) return End(call, ERROR_ACCESS_DENIED);
   Json* key = Resolve(call, base->path, base->path.empty());
-  if (!key) return Fail(call, ERROR_KEY_DELETED);
+  if (!key) return End(call, ERROR_KEY_DELETED);
   Json* existing = Named(*key, "values", name);
   Json value = {{"name", existing ? (*existing)["name"] : Json(winsim::ToUtf8(name))}, {"type", dwType}};
   winsim::PutBytes(value, "data", winsim::RegistryForm(dwType), bytes);
@@ -232,28 +233,27 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
     (*key)["values"].push_back(std::move(value));
   }
   call.state.WriteImage();
-  call.Finish(ERROR_SUCCESS);
-  return ERROR_SUCCESS;
+  return End(call, ERROR_SUCCESS);
 }
 
 LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   Host::Call call("RegDeleteKeyW");
   call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey);
-  const std::u16string subKey = winsim::FromArgument(lpSubKey);
-  if (auto fault = call.Fault(nullptr, &subKey)) return Fail(call, *fault);
+  const std::u16string subKey(winsim::FromArgument(lpSubKey));
+  if (auto fault = call.Fault(std::nullopt, subKey)) return End(call, *fault);
   const auto* base = Base(call, hKey);
-  if (!base) return Fail(call, ERROR_INVALID_HANDLE);
+  if (!base) return End(call, ERROR_INVALID_HANDLE);
   const auto names = Split(subKey);
-  if (!names) return Fail(call, ERROR_BAD_PATHNAME);
-  if (names->empty()) return Fail(call, ERROR_INVALID_PARAMETER);
+  if (!names) return End(call, ERROR_BAD_PATHNAME);
+  if (names->empty()) return End(call, ERROR_INVALID_PARAMETER);
   Json* parent = Resolve(call, base->path);
-  if (!parent) return Fail(call, ERROR_KEY_DELETED);
+  if (!parent) return End(call, ERROR_KEY_DELETED);
   size_t walked = 0;
   parent = Walk(parent, Names(names->begin(), names->end() - 1), walked);
   Json* key = walked + 1 == names->size() ? Named(*parent, "children", names->back()) : nullptr;
-  if (!key) return Fail(call, ERROR_FILE_NOT_FOUND);
-  if (!call.state.administrator) return Fail(call, ERROR_ACCESS_DENIED);
-  if (key->contains("children") && !(*key)["children"].empty()) return Fail(call, ERROR_ACCESS_DENIED);
+  if (!key) return End(call, ERROR_FILE_NOT_FOUND);
+  if (!call.state.administrator) return End(call, ERROR_ACCESS_DENIED);
+  if (key->contains("children") && !(*key)["children"].empty()) return End(call, ERROR_ACCESS_DENIED);
   auto& siblings = (*parent)["children"];
   for (size_t i = 0; i < siblings.size(); ++i) {
     if (&siblings[i] == key) {
@@ -262,8 +262,7 @@ LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
     }
   }
   call.state.WriteImage();
-  call.Finish(ERROR_SUCCESS);
-  return ERROR_SUCCESS;
+  return End(call, ERROR_SUCCESS);
 }
 
 LONG WINAPI RegCloseKey(HKEY hKey) {
@@ -272,8 +271,7 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
   // A planned fault frees the key all the same.
   const bool known =
       call.state.registryKeys.erase(reinterpret_cast<uintptr_t>(hKey)) > 0 || KeyNumber(hKey) == kLocalMachine;
-  if (auto fault = call.Fault()) return Fail(call, *fault);
-  if (!known) return Fail(call, ERROR_INVALID_HANDLE);
-  call.Finish(ERROR_SUCCESS);
-  return ERROR_SUCCESS;
+  if (auto fault = call.Fault()) return End(call, *fault);
+  if (!known) return End(call, ERROR_INVALID_HANDLE);
+  return End(call, ERROR_SUCCESS);
 }

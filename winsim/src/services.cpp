@@ -38,6 +38,12 @@ const Host::ServiceHandle* Service(Host::Call& call, SC_HANDLE service, DWORD ri
 }
 
 template <typename Result>
+Result Succeed(Host::Call& call) {
+  call.Finish(1);
+  return 1;
+}
+
+template <typename Result>
 Result Fail(Host::Call& call, int64_t error) {
   call.Fail(0, static_cast<DWORD>(error));
   return Result{};
@@ -57,9 +63,9 @@ SC_HANDLE OpenSCManagerW(LPCWSTR machineName, LPCWSTR databaseName, DWORD desire
 
 SC_HANDLE OpenServiceW(SC_HANDLE manager, LPCWSTR serviceName, DWORD desiredAccess) {
   Host::Call call("OpenServiceW");
-  const std::u16string name = winsim::FromArgument(serviceName);
+  const std::u16string name(winsim::FromArgument(serviceName));
   call.Set("manager", Number(manager)).Text("serviceName", serviceName).Set("desiredAccess", desiredAccess);
-  if (auto fault = call.Fault(nullptr, &name)) return Fail<SC_HANDLE>(call, *fault);
+  if (auto fault = call.Fault(std::nullopt, name)) return Fail<SC_HANDLE>(call, *fault);
   const auto found = call.state.services.find(Number(manager));
   if (found == call.state.services.end() || !found->second.manager) return Fail<SC_HANDLE>(call, ERROR_INVALID_HANDLE);
   if (name.empty()) return Fail<SC_HANDLE>(call, ERROR_INVALID_NAME);
@@ -93,8 +99,8 @@ BOOL QueryServiceStatusEx(SC_HANDLE service, SC_STATUS_TYPE infoLevel, LPBYTE bu
   status.dwControlsAccepted = state == SERVICE_STOPPED ? 0 : 0x7;
   status.dwProcessId = state == SERVICE_STOPPED ? 0 : 1000 + static_cast<DWORD>(handle->service);
   std::memcpy(buffer, &status, sizeof status);
-  call.Set("outState", state).Finish(1);
-  return TRUE;
+  call.Set("outState", state);
+  return Succeed<BOOL>(call);
 }
 
 BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, LPCWSTR*) {
@@ -110,8 +116,7 @@ BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, LPCWSTR*) {
   if (const DWORD result = Field(entry, "startResult", 0)) return Fail<BOOL>(call, result);
   entry["state"] = SERVICE_RUNNING;
   call.state.WriteImage();
-  call.Finish(1);
-  return TRUE;
+  return Succeed<BOOL>(call);
 }
 
 BOOL CloseServiceHandle(SC_HANDLE handle) {
@@ -121,8 +126,7 @@ BOOL CloseServiceHandle(SC_HANDLE handle) {
   const bool known = call.state.services.erase(Number(handle)) > 0;
   if (auto fault = call.Fault()) return Fail<BOOL>(call, *fault);
   if (!known) return Fail<BOOL>(call, ERROR_INVALID_HANDLE);
-  call.Finish(1);
-  return TRUE;
+  return Succeed<BOOL>(call);
 }
 
 // No windows exist here, so only a broadcast reaches anyone: it is recorded
@@ -146,6 +150,5 @@ LRESULT WINAPI SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lP
     document["broadcasts"] = winsim::Json::array();
   document["broadcasts"].push_back(broadcast);
   call.state.WriteImage();
-  call.Finish(1);
-  return 1;
+  return Succeed<LRESULT>(call);
 }

@@ -24,7 +24,8 @@ Site::Call::~Call() {
   if (!finished_) Finish(Json());
 }
 
-std::optional<int64_t> Site::Call::Fault(const std::u16string* path, const std::u16string* name) {
+std::optional<int64_t> Site::Call::Fault(std::optional<std::u16string_view> path,
+                                         std::optional<std::u16string_view> name) {
   auto status = site.faults_.Next(name_, path, name);
   fault_ = fault_ || status;
   return status;

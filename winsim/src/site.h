@@ -68,7 +68,8 @@ class Site::Call {
 
   // The planned fault for this call, if one falls on it; `path` and `name`
   // are what the fault's "path" and "name" are compared with.
-  std::optional<int64_t> Fault(const std::u16string* path = nullptr, const std::u16string* name = nullptr);
+  std::optional<int64_t> Fault(std::optional<std::u16string_view> path = std::nullopt,
+                               std::optional<std::u16string_view> name = std::nullopt);
   void Finish(Json result, std::optional<uint32_t> lastError = std::nullopt);
 
  private:
@@ -81,7 +82,7 @@ class Site::Call {
 
 template <typename Char>
 Site::Call& Site::Call::Text(const char* field, const Char* text) {
-  if (journaling_) fields_[field] = text ? Json(ToUtf8(FromArgument(text))) : Json();
+  if (journaling_) fields_[field] = text ? Json(ToUtf8(std::u16string(FromArgument(text)))) : Json();
   return *this;
 }
 

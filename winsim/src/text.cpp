@@ -6,24 +6,11 @@ namespace winsim {
 namespace {
 
 void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  static const uint8_t lead[] = {0, 0xC0, 0xE0, 0xF0};
+  const int extra = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+  out += static_cast<char>(lead[extra] | (cp >> (6 * extra)));
+  for (int i = extra; i-- > 0;) out += static_cast<char>(0x80 | ((cp >> (6 * i)) & 0x3F));
 }
-
-char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
 }  // namespace
 
@@ -48,19 +35,12 @@ std::u16string ToUtf16(const std::string& text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     const auto b = static_cast<unsigned char>(text[i]);
+    const size_t extra = b < 0x80 ? 0 : (b >> 5) == 0x6 ? 1 : (b >> 4) == 0xE ? 2 : (b >> 3) == 0x1E ? 3 : 4;
     uint32_t cp = 0xFFFD;
     size_t n = 1;
-    if (b < 0x80) {
-      cp = b;
-    } else if ((b >> 5) == 0x6 && i + 1 < text.size()) {
-      cp = ((b & 0x1F) << 6) | (text[i + 1] & 0x3F);
-      n = 2;
-    } else if ((b >> 4) == 0xE && i + 2 < text.size()) {
-      cp = ((b & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) | (text[i + 2] & 0x3F);
-      n = 3;
-    } else if ((b >> 3) == 0x1E && i + 3 < text.size()) {
-      cp = ((b & 0x07) << 18) | ((text[i + 1] & 0x3F) << 12) | ((text[i + 2] & 0x3F) << 6) | (text[i + 3] & 0x3F);
-      n = 4;
+    if (extra < 4 && i + extra < text.size()) {
+      cp = extra ? b & (0x3F >> extra) : b;
+      for (n = 1; n <= extra; ++n) cp = (cp << 6) | (text[i + n] & 0x3F);
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
@@ -74,12 +54,13 @@ std::u16string ToUtf16(const std::string& text) {
   return out;
 }
 
-std::u16string Fold(std::u16string text) {
-  for (auto& c : text) c = FoldCase(c);
-  return text;
+std::u16string Fold(std::u16string_view text) {
+  std::u16string folded(text);
+  for (auto& c : folded) c = FoldCase(c);
+  return folded;
 }
 
-bool EqualsIgnoreCase(const std::u16string& a, const std::u16string& b) {
+bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (FoldCase(a[i]) != FoldCase(b[i])) return false;

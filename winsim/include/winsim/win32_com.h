@@ -71,5 +71,5 @@ struct IClassFactory : public IUnknown {
 };
 typedef IClassFactory* LPCLASSFACTORY;
 
-WINSIM_API HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
-WINSIM_API HRESULT CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID pvReserved, REFIID riid, LPVOID* ppv);
+WINSIM_API HRESULT CoInitializeEx(LPVOID, DWORD);
+WINSIM_API HRESULT CoGetClassObject(REFCLSID, DWORD, LPVOID, REFIID, LPVOID*);

@@ -13,5 +13,4 @@ typedef DWORD_PTR* PDWORD_PTR;
 
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 
-WINSIM_API LRESULT WINAPI SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
-                                              UINT uTimeout, PDWORD_PTR lpdwResult);
+WINSIM_API LRESULT WINAPI SendMessageTimeoutW(HWND, UINT, WPARAM, LPARAM, UINT, UINT, PDWORD_PTR);

@@ -60,53 +60,36 @@ extern "C" WINSIM_API const IID IID_IMSAdminBase_W;
 
 // The whole interface in its published order, so that the vtable matches.
 struct IMSAdminBaseW : public IUnknown {
-  virtual HRESULT WINAPI AddKey(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath) = 0;
-  virtual HRESULT WINAPI DeleteKey(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath) = 0;
-  virtual HRESULT WINAPI DeleteChildKeys(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath) = 0;
-  virtual HRESULT WINAPI EnumKeys(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, LPWSTR pszMDName,
-                                  DWORD dwMDEnumObjectIndex) = 0;
-  virtual HRESULT WINAPI CopyKey(METADATA_HANDLE hMDSourceHandle, LPCWSTR pszMDSourcePath,
-                                 METADATA_HANDLE hMDDestHandle, LPCWSTR pszMDDestPath, WINBOOL bMDOverwriteFlag,
-                                 WINBOOL bMDCopyFlag) = 0;
-  virtual HRESULT WINAPI RenameKey(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, LPCWSTR pszMDNewName) = 0;
-  virtual HRESULT WINAPI SetData(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, PMETADATA_RECORD pmdrMDData) = 0;
-  virtual HRESULT WINAPI GetData(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, PMETADATA_RECORD pmdrMDData,
-                                 DWORD* pdwMDRequiredDataLen) = 0;
-  virtual HRESULT WINAPI DeleteData(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, DWORD dwMDIdentifier,
-                                    DWORD dwMDDataType) = 0;
-  virtual HRESULT WINAPI EnumData(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, PMETADATA_RECORD pmdrMDData,
-                                  DWORD dwMDEnumDataIndex, DWORD* pdwMDRequiredDataLen) = 0;
-  virtual HRESULT WINAPI GetAllData(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, DWORD dwMDAttributes,
-                                    DWORD dwMDUserType, DWORD dwMDDataType, DWORD* pdwMDNumDataEntries,
-                                    DWORD* pdwMDDataSetNumber, DWORD dwMDBufferSize, unsigned char* pbMDBuffer,
-                                    DWORD* pdwMDRequiredBufferSize) = 0;
-  virtual HRESULT WINAPI DeleteAllData(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, DWORD dwMDUserType,
-                                       DWORD dwMDDataType) = 0;
-  virtual HRESULT WINAPI CopyData(METADATA_HANDLE hMDSourceHandle, LPCWSTR pszMDSourcePath,
-                                  METADATA_HANDLE hMDDestHandle, LPCWSTR pszMDDestPath, DWORD dwMDAttributes,
-                                  DWORD dwMDUserType, DWORD dwMDDataType, WINBOOL bMDCopyFlag) = 0;
-  virtual HRESULT WINAPI GetDataPaths(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, DWORD dwMDIdentifier,
-                                      DWORD dwMDDataType, DWORD dwMDBufferSize, WCHAR* pszBuffer,
-                                      DWORD* pdwMDRequiredBufferSize) = 0;
-  virtual HRESULT WINAPI OpenKey(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, DWORD dwMDAccessRequested,
-                                 DWORD dwMDTimeOut, PMETADATA_HANDLE phMDNewHandle) = 0;
-  virtual HRESULT WINAPI CloseKey(METADATA_HANDLE hMDHandle) = 0;
-  virtual HRESULT WINAPI ChangePermissions(METADATA_HANDLE hMDHandle, DWORD dwMDTimeOut, DWORD dwMDAccessRequested) = 0;
-  virtual HRESULT WINAPI SaveData(void) = 0;
-  virtual HRESULT WINAPI GetHandleInfo(METADATA_HANDLE hMDHandle, PMETADATA_HANDLE_INFO pmdhiInfo) = 0;
-  virtual HRESULT WINAPI GetSystemChangeNumber(DWORD* pdwSystemChangeNumber) = 0;
-  virtual HRESULT WINAPI GetDataSetNumber(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, DWORD* pdwMDDataSetNumber) = 0;
-  virtual HRESULT WINAPI SetLastChangeTime(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, PFILETIME pftMDLastChangeTime,
-                                           WINBOOL bLocalTime) = 0;
-  virtual HRESULT WINAPI GetLastChangeTime(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, PFILETIME pftMDLastChangeTime,
-                                           WINBOOL bLocalTime) = 0;
-  virtual HRESULT WINAPI KeyExchangePhase1(void) = 0;
-  virtual HRESULT WINAPI KeyExchangePhase2(void) = 0;
-  virtual HRESULT WINAPI Backup(LPCWSTR pszMDBackupLocation, DWORD dwMDVersion, DWORD dwMDFlags) = 0;
-  virtual HRESULT WINAPI Restore(LPCWSTR pszMDBackupLocation, DWORD dwMDVersion, DWORD dwMDFlags) = 0;
-  virtual HRESULT WINAPI EnumBackups(LPWSTR pszMDBackupLocation, DWORD* pdwMDVersion, PFILETIME pftMDBackupTime,
-                                     DWORD dwMDEnumIndex) = 0;
-  virtual HRESULT WINAPI DeleteBackup(LPCWSTR pszMDBackupLocation, DWORD dwMDVersion) = 0;
-  virtual HRESULT WINAPI UnmarshalInterface(IMSAdminBaseW** piadmbwInterface) = 0;
-  virtual HRESULT WINAPI GetServerGuid(void) = 0;
+  virtual HRESULT WINAPI AddKey(METADATA_HANDLE, LPCWSTR) = 0;
+  virtual HRESULT WINAPI DeleteKey(METADATA_HANDLE, LPCWSTR) = 0;
+  virtual HRESULT WINAPI DeleteChildKeys(METADATA_HANDLE, LPCWSTR) = 0;
+  virtual HRESULT WINAPI EnumKeys(METADATA_HANDLE, LPCWSTR, LPWSTR, DWORD) = 0;
+  virtual HRESULT WINAPI CopyKey(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, WINBOOL, WINBOOL) = 0;
+  virtual HRESULT WINAPI RenameKey(METADATA_HANDLE, LPCWSTR, LPCWSTR) = 0;
+  virtual HRESULT WINAPI SetData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD) = 0;
+  virtual HRESULT WINAPI GetData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD, DWORD*) = 0;
+  virtual HRESULT WINAPI DeleteData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) = 0;
+  virtual HRESULT WINAPI EnumData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD, DWORD, DWORD*) = 0;
+  virtual HRESULT WINAPI GetAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, DWORD*, DWORD*, DWORD,
+                                    unsigned char*, DWORD*) = 0;
+  virtual HRESULT WINAPI DeleteAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) = 0;
+  virtual HRESULT WINAPI CopyData(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, WINBOOL) = 0;
+  virtual HRESULT WINAPI GetDataPaths(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, WCHAR*, DWORD*) = 0;
+  virtual HRESULT WINAPI OpenKey(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, PMETADATA_HANDLE) = 0;
+  virtual HRESULT WINAPI CloseKey(METADATA_HANDLE) = 0;
+  virtual HRESULT WINAPI ChangePermissions(METADATA_HANDLE, DWORD, DWORD) = 0;
+  virtual HRESULT WINAPI SaveData() = 0;
+  virtual HRESULT WINAPI GetHandleInfo(METADATA_HANDLE, PMETADATA_HANDLE_INFO) = 0;
+  virtual HRESULT WINAPI GetSystemChangeNumber(DWORD*) = 0;
+  virtual HRESULT WINAPI GetDataSetNumber(METADATA_HANDLE, LPCWSTR, DWORD*) = 0;
+  virtual HRESULT WINAPI SetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) = 0;
+  virtual HRESULT WINAPI GetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) = 0;
+  virtual HRESULT WINAPI KeyExchangePhase1() = 0;
+  virtual HRESULT WINAPI KeyExchangePhase2() = 0;
+  virtual HRESULT WINAPI Backup(LPCWSTR, DWORD, DWORD) = 0;
+  virtual HRESULT WINAPI Restore(LPCWSTR, DWORD, DWORD) = 0;
+  virtual HRESULT WINAPI EnumBackups(LPWSTR, DWORD*, PFILETIME, DWORD) = 0;
+  virtual HRESULT WINAPI DeleteBackup(LPCWSTR, DWORD) = 0;
+  virtual HRESULT WINAPI UnmarshalInterface(IMSAdminBaseW**) = 0;
+  virtual HRESULT WINAPI GetServerGuid() = 0;
 };

@@ -48,13 +48,10 @@ typedef struct _SECURITY_ATTRIBUTES {
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_KEY_DELETED 1018L
 
-WINSIM_API LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
-WINSIM_API LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,
-                                       REGSAM samDesired, LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
-                                       LPDWORD lpdwDisposition);
-WINSIM_API LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
-                                        LPBYTE lpData, LPDWORD lpcbData);
-WINSIM_API LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, CONST BYTE* lpData,
-                                      DWORD cbData);
-WINSIM_API LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
-WINSIM_API LONG WINAPI RegCloseKey(HKEY hKey);
+WINSIM_API LONG WINAPI RegOpenKeyExW(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
+WINSIM_API LONG WINAPI RegCreateKeyExW(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY,
+                                       LPDWORD);
+WINSIM_API LONG WINAPI RegQueryValueExW(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+WINSIM_API LONG WINAPI RegSetValueExW(HKEY, LPCWSTR, DWORD, DWORD, CONST BYTE*, DWORD);
+WINSIM_API LONG WINAPI RegDeleteKeyW(HKEY, LPCWSTR);
+WINSIM_API LONG WINAPI RegCloseKey(HKEY);

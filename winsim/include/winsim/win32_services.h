@@ -40,9 +40,8 @@ typedef enum _SC_STATUS_TYPE { SC_STATUS_PROCESS_INFO = 0 } SC_STATUS_TYPE;
 #define SERVICE_WIN32_OWN_PROCESS 0x10
 #define SERVICE_DISABLED 0x4
 
-WINSIM_API SC_HANDLE OpenSCManagerW(LPCWSTR machineName, LPCWSTR databaseName, DWORD desiredAccess);
-WINSIM_API SC_HANDLE OpenServiceW(SC_HANDLE manager, LPCWSTR serviceName, DWORD desiredAccess);
-WINSIM_API BOOL QueryServiceStatusEx(SC_HANDLE service, SC_STATUS_TYPE infoLevel, LPBYTE buffer, DWORD bufferSize,
-                                     LPDWORD bytesNeeded);
-WINSIM_API BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, LPCWSTR* arguments);
-WINSIM_API BOOL CloseServiceHandle(SC_HANDLE handle);
+WINSIM_API SC_HANDLE OpenSCManagerW(LPCWSTR, LPCWSTR, DWORD);
+WINSIM_API SC_HANDLE OpenServiceW(SC_HANDLE, LPCWSTR, DWORD);
+WINSIM_API BOOL QueryServiceStatusEx(SC_HANDLE, SC_STATUS_TYPE, LPBYTE, DWORD, LPDWORD);
+WINSIM_API BOOL StartServiceW(SC_HANDLE, DWORD, LPCWSTR*);
+WINSIM_API BOOL CloseServiceHandle(SC_HANDLE);
