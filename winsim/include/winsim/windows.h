@@ -5,7 +5,7 @@
 #include <winsim/win32_base.h>
 #include <winsim/win32_com.h>
 #include <winsim/win32_http_filter.h>
-#include <winsim/win32_metabase.h>
-#include <winsim/win32_services.h>
-#include <winsim/win32_registry.h>
 #include <winsim/win32_messaging.h>
+#include <winsim/win32_metabase.h>
+#include <winsim/win32_registry.h>
+#include <winsim/win32_services.h>
