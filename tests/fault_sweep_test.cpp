@@ -29,17 +29,18 @@ using Lines = std::vector<Json>;
 // Holds for the journal of a faulted run whose fault is journal[faulted].
 using Rule = std::function<bool(const Lines& journal, size_t faulted)>;
 
-bool Called(const Lines& journal, const std::string& call, size_t from = 0) {
-  for (size_t i = from; i < journal.size(); ++i) {
-    if (journal[i]["call"] == call) return true;
+bool Called(const Lines& journal, const std::string& call) {
+  for (const auto& line : journal) {
+    if (line["call"] == call) return true;
   }
   return false;
 }
-bool DeletedAfter(const Lines& journal, size_t faulted) {
+// Keys above one that could not be deleted keep their subkeys.
+bool DeletedNothingAfter(const Lines& journal, size_t faulted) {
   for (size_t i = faulted + 1; i < journal.size(); ++i) {
-    if (journal[i]["call"] == "RegDeleteKeyW" && journal[i]["result"] == 0) return true;
+    if (journal[i]["call"] == "RegDeleteKeyW" && journal[i]["result"] == 0) return false;
   }
-  return false;
+  return true;
 }
 bool PathWritten(const Lines& journal) {
   for (const auto& line : journal) {
@@ -47,12 +48,11 @@ bool PathWritten(const Lines& journal) {
   }
   return false;
 }
-bool FaultOn(const Lines& journal, size_t faulted, std::set<std::string> calls) {
-  return calls.count(journal[faulted]["call"]) > 0;
+// Nothing is written under a key that could not be opened or created.
+bool NoWriteWithoutTheKey(const Lines& journal, size_t faulted) {
+  const Json& call = journal[faulted]["call"];
+  return (call != "RegOpenKeyExW" && call != "RegCreateKeyExW") || !Called(journal, "RegSetValueExW");
 }
-
-// Keys above one that could not be deleted keep their subkeys.
-bool DeletedNothingAfter(const Lines& journal, size_t faulted) { return !DeletedAfter(journal, faulted); }
 
 struct Operation {
   const char* name;
@@ -93,9 +93,7 @@ const Operation kOperations[] = {
      [] { return CreateJakartaRegistryEntries(u"l", u"w", u"m", u"e"), Json(); },
      {},
      false,
-     [](const Lines& j, size_t f) {
-       return !FaultOn(j, f, {"RegOpenKeyExW", "RegCreateKeyExW"}) || !Called(j, "RegSetValueExW");
-     }},
+     NoWriteWithoutTheKey},
     {"RemoveJakartaRegistryEntries",
      [] { return RemoveJakartaRegistryEntries(), Json(); },
      {},
@@ -105,9 +103,7 @@ const Operation kOperations[] = {
      [] { return CreatePhpIniRegistryEntries(u"C:\\PHP"), Json(); },
      {},
      false,
-     [](const Lines& j, size_t f) {
-       return !FaultOn(j, f, {"RegOpenKeyExW", "RegCreateKeyExW"}) || !Called(j, "RegSetValueExW");
-     }},
+     NoWriteWithoutTheKey},
     {"RemovePhpIniRegistryEntries",
      [] { return RemovePhpIniRegistryEntries(), Json(); },
      {},
@@ -123,8 +119,9 @@ const Operation kOperations[] = {
      {},
      false,
      [](const Lines& j, size_t f) {
+       const Json& call = j[f]["call"];
        return !Called(j, "SendMessageTimeoutW") &&
-              (!FaultOn(j, f, {"RegOpenKeyExW", "RegQueryValueExW"}) || !Called(j, "RegSetValueExW"));
+              ((call != "RegOpenKeyExW" && call != "RegQueryValueExW") || !Called(j, "RegSetValueExW"));
      }},
     {"IsWebServerRunning",
      [] { return IsWebServerRunning(); },

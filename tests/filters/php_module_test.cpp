@@ -36,7 +36,7 @@ TEST_F(PhpModuleTest, InstallsTheFilterAndConfiguresTheServiceAndTheSite) {
   EXPECT_EQ(Image(), image) << "twice is once";
 }
 
-TEST_F(PhpModuleTest, AbsentListsStartEmpty) {
+TEST_F(PhpModuleTest, WithoutASiteAbsentServiceListsStartEmpty) {
   Json image = WithoutKey(Stock(), "/LM/W3SVC/1");
   auto& records = (*ImageKey(image, kService))["records"];
   for (size_t i = records.size(); i-- > 0;) {
@@ -46,6 +46,8 @@ TEST_F(PhpModuleTest, AbsentListsStartEmpty) {
   EXPECT_EQ(InstallPhpModule(kModule), kSuccess);
   EXPECT_EQ(Value(Image(), kService, 6006), "index.php");
   EXPECT_EQ(Value(Image(), kService, 6014), Json{kEntry});
+  EXPECT_EQ(Value(Image(), kService, 6016), 0x205) << "without a site, the service is still configured";
+  EXPECT_EQ(InstallPhpModule(u""), kFailure);
 }
 
 // A root without script maps of its own takes the service's list as its base,
@@ -75,13 +77,6 @@ TEST_F(PhpModuleTest, ASiteRootWithoutScriptMapsStartsFromTheServiceList) {
     if (line["call"] == "CloseKey") keys.push_back("close");
   }
   EXPECT_EQ(keys, (std::vector<std::string>{kRoot, "close", kRoot, "close"}));
-}
-
-TEST_F(PhpModuleTest, WithoutASiteOnlyTheFilterAndTheServiceAreConfigured) {
-  Reset(WithoutKey(Stock(), "/LM/W3SVC/1"));
-  EXPECT_EQ(InstallPhpModule(kModule), kSuccess);
-  EXPECT_EQ(Value(Image(), kService, 6016), 0x205);
-  EXPECT_EQ(InstallPhpModule(u""), kFailure);
 }
 
 }  // namespace

@@ -24,9 +24,4 @@ TEST_F(MetabaseBackupTest, ABackupReplacesTheNewestVersionAndRestoreBringsItBack
   EXPECT_EQ(Image()["iis"]["metabase"], Stock()["iis"]["metabase"]);
 }
 
-TEST_F(MetabaseBackupTest, ThePlatformsRefusalIsTheResult) {
-  EXPECT_EQ(RestoreMetabase(u"never made"), static_cast<int32_t>(0x80070002));
-  EXPECT_EQ(BackupMetabase(u"a/b"), static_cast<int32_t>(0x80070057));
-}
-
 }  // namespace

@@ -27,28 +27,6 @@ TEST_F(MetabaseConnectionTest, ActivatesTheAdminBaseAndReleasesItBeforeTheFactor
   EXPECT_TRUE(first.IsValid() && second.IsValid()) << "a thread already in the multithreaded apartment";
 }
 
-TEST_F(MetabaseConnectionTest, EachFailedActivationStepReleasesOnlyWhatWasObtained) {
-  Json noIis = Stock();
-  noIis["iis"] = nullptr;
-  const struct {
-    Json image;
-    std::vector<std::string> calls;
-  } cases[] = {
-      {noIis, {"CoInitializeEx", "CoGetClassObject"}},
-      {WithFault(Stock(), {{"call", "CreateInstance"}, {"status", static_cast<int32_t>(0x80004002)}}),
-       {"CoInitializeEx", "CoGetClassObject", "CreateInstance", "Release"}},
-  };
-  for (const auto& c : cases) {
-    Reset(c.image);
-    {
-      MetabaseConnection connection;
-      EXPECT_FALSE(connection.IsValid());
-      EXPECT_EQ(connection.OpenOrCreateKey(u"/LM", u"/X"), nullptr);
-    }
-    EXPECT_EQ(CallNames(), c.calls);
-  }
-}
-
 TEST_F(MetabaseConnectionTest, OpenOrCreateAddsAMissingChildOnlyUnderAnExistingParent) {
   MetabaseConnection connection;
   EXPECT_EQ(MetabaseKeyHolder(connection.OpenOrCreateKey(u"/LM/None", u"/PHP")).Get(), nullptr);

@@ -67,18 +67,6 @@ TEST_F(MetabaseKeyTest, AFailedReadGivesItsStatusNoBufferAndLeavesTheTextAlone) 
   EXPECT_EQ(length, sizeof(u"IIsWebService")) << "the size the record needs";
 }
 
-TEST_F(MetabaseKeyTest, AnInvalidKeyCallsNothingAndAnswersAsEachWriteSays) {
-  MetabaseConnection connection;
-  MetabaseKey key(0, &connection);
-  EXPECT_EQ(key.WriteString(MD_VR_PATH, METADATA_INHERIT, IIS_MD_UT_FILE, u"x"), 0);
-  EXPECT_EQ(key.WriteDword(MD_ACCESS_PERM, METADATA_INHERIT, IIS_MD_UT_FILE, 1), 1);
-  BYTE* buffer = nullptr;
-  DWORD length = 9;
-  EXPECT_EQ(key.ReadRecord(MD_VR_PATH, 0, 0, 0, buffer, length), 1);
-  EXPECT_EQ(length, 9u) << "untouched";
-  EXPECT_EQ(CallNames().size(), 3u) << "only the connection's own calls";
-}
-
 TEST_F(MetabaseKeyTest, AHolderClosesTheKeyItHeldWhenAnotherIsMovedIn) {
   MetabaseConnection connection;
   MetabaseKeyHolder held(connection.OpenKey(u"/LM/W3SVC"));

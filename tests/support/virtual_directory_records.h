@@ -25,8 +25,3 @@ inline nlohmann::ordered_json DirectoryRecords(bool jakarta) {
       record(2103, 1, 2, 2, "/LM/W3SVC/1/ROOT/jk"), record(2104, 1, 100, 1, 2),  record(3001, 1, 2, 2, "C:\\jk\\apps"),
       record(6005, 1, 2, 1, 0xC000003Eu),           record(6016, 1, 2, 1, 0x201)};
 }
-
-// The bytes a record's value takes: a DWORD, or UTF-16 text with its NUL.
-inline size_t DirectoryRecordLength(const nlohmann::ordered_json& record) {
-  return record["dataType"] == 1 ? 4 : (record["value"].get<std::string>().size() + 1) * 2;
-}

@@ -9,20 +9,6 @@ namespace {
 
 class RegistryKeyTest : public HostTest {};
 
-TEST_F(RegistryKeyTest, AKeyThatDidNotOpenAnswersFalseWithoutCallingThePlatform) {
-  WideString text = u"unchanged";
-  {
-    RegistryKey key(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Missing");
-    EXPECT_FALSE(key.IsOpen());
-    EXPECT_FALSE(key.SetStringValue(u"v", u"x"));
-    EXPECT_FALSE(key.QueryStringValue(u"v", text));
-    EXPECT_FALSE(key.CreateSubKey(u"k"));
-    EXPECT_FALSE(key.DeleteSubKey(u"k"));
-  }
-  EXPECT_EQ(text, u"unchanged");
-  EXPECT_EQ(CallNames(), std::vector<std::string>{"RegOpenKeyExW"});
-}
-
 TEST_F(RegistryKeyTest, TextIsWrittenWithItsNulAsPlainOrExpandable) {
   RegistryKey key(HKEY_LOCAL_MACHINE, u"SOFTWARE");
   EXPECT_TRUE(key.SetStringValue(u"a", u"C:\\PHP"));

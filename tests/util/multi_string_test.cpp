@@ -6,6 +6,8 @@
 #include <new>
 #include <vector>
 
+#include "metabase/record_buffer.h"
+
 namespace {
 
 // Keeps embedded NULs, which WideString(literal) would stop at.
@@ -14,26 +16,19 @@ WideString Units(const char16_t (&text)[N]) {
   return WideString(text, N - 1);
 }
 
-// A caller's buffer: null for kNone, else the units; released at the end.
+// A caller's buffer: null for kNone, else the units.
 const WideString kNone = u"(none)";
-struct Buffer {
-  BYTE* data = nullptr;
-  DWORD length = 0;
-  explicit Buffer(const WideString& units) {
-    if (units == kNone) return;
-    length = static_cast<DWORD>(units.size() * 2);
-    data = new BYTE[length];
-    std::memcpy(data, units.data(), length);
-  }
-  Buffer(const Buffer&) = delete;
-  Buffer& operator=(const Buffer&) = delete;
-  ~Buffer() { delete[] data; }
-  WideString Units() const {
-    WideString units(length / 2, u'\0');
-    if (data) std::memcpy(&units[0], data, units.size() * 2);
-    return units;
-  }
-};
+void Fill(RecordBuffer& buffer, const WideString& units) {
+  if (units == kNone) return;
+  buffer.length = static_cast<DWORD>(units.size() * 2);
+  buffer.data = new BYTE[buffer.length];
+  std::memcpy(buffer.data, units.data(), buffer.length);
+}
+WideString UnitsOf(const RecordBuffer& buffer) {
+  WideString units(buffer.length / 2, u'\0');
+  if (buffer.data) std::memcpy(&units[0], buffer.data, units.size() * 2);
+  return units;
+}
 
 TEST(AppendToMultiString, AddsTheEntryLastAndAnEmptyEntryChangesNothing) {
   const struct {
@@ -47,14 +42,16 @@ TEST(AppendToMultiString, AddsTheEntryLastAndAnEmptyEntryChangesNothing) {
       {Units(u"a\0\0"), u"", kNone},
   };
   for (const auto& c : cases) {
-    Buffer buffer(c.list);
+    RecordBuffer buffer;
+    Fill(buffer, c.list);
     const BYTE* old = buffer.data;
-    const WideString before = buffer.Units();
+    const WideString before = UnitsOf(buffer);
     AppendToMultiString(c.entry, buffer.data, buffer.length);
-    EXPECT_EQ(buffer.Units(), c.expected == kNone ? before : c.expected);
+    EXPECT_EQ(UnitsOf(buffer), c.expected == kNone ? before : c.expected);
     EXPECT_EQ(old == buffer.data, c.expected == kNone);
   }
-  Buffer huge(Units(u"a\0\0"));
+  RecordBuffer huge;
+  Fill(huge, Units(u"a\0\0"));
   huge.length = 0xFFFFFFFC;
   EXPECT_THROW(AppendToMultiString(u"b", huge.data, huge.length), std::bad_alloc);
   EXPECT_EQ(huge.length, 0xFFFFFFFCu) << "thrown before the caller's buffer is touched";
@@ -75,9 +72,10 @@ TEST(RemoveFromMultiString, DropsEveryEntryContainingTheTextAndCutsAtTheClosingN
       {Units(u"a\0b\0\0"), u"", Units(u"\0")},
   };
   for (const auto& c : cases) {
-    Buffer buffer(c.list);
+    RecordBuffer buffer;
+    Fill(buffer, c.list);
     RemoveFromMultiString(c.text, buffer.data, buffer.length);
-    EXPECT_EQ(buffer.Units(), c.expected);
+    EXPECT_EQ(UnitsOf(buffer), c.expected);
   }
 }
 
@@ -93,7 +91,8 @@ TEST(MultiStringToList, AppendsTheEntriesUpToTheFirstEmptyOne) {
       {Units(u"a\0\0b\0\0"), {u"held", u"a"}},
   };
   for (const auto& c : cases) {
-    const Buffer buffer(c.units);
+    RecordBuffer buffer;
+    Fill(buffer, c.units);
     StringList list = {u"held"};
     MultiStringToList(list, reinterpret_cast<const WCHAR*>(buffer.data), buffer.length);
     EXPECT_EQ(list, c.expected);

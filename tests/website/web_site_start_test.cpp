@@ -15,10 +15,8 @@ TEST_F(WebSiteStartTest, SavesFirstThenWritesTheStartCommandAndSavesNothingAfter
   EXPECT_LT(std::find(names.begin(), names.end(), "SaveData"), std::find(names.begin(), names.end(), "EnumKeys"));
   const auto writes = Calls("SetData");
   ASSERT_EQ(writes.size(), 1u);
-  EXPECT_EQ(writes[0]["id"], 1012);
-  EXPECT_EQ(writes[0]["attributes"], 0);
-  EXPECT_EQ(writes[0]["userType"], 1);
-  EXPECT_EQ(writes[0]["hex"], "01000000");
+  EXPECT_EQ(Json({writes[0]["id"], writes[0]["attributes"], writes[0]["userType"], writes[0]["hex"]}),
+            Json({1012, 0, 1, "01000000"}));
   EXPECT_EQ(Calls("OpenKey").back()["path"], "/LM/W3SVC/1");
   EXPECT_EQ(ImageRecord(Image(), "/LM/W3SVC/1", 1012), nullptr) << "the command is not saved";
   Reset(WithFault(Stock(), {{"call", "SaveData"}, {"status", 5}}));
