@@ -21,9 +21,6 @@ public final class SimulatedHost {
     /** The image as the host would write it now. */
     public static native String image();
 
-    /** Journal lines since the last reset, one JSON object a line. */
-    public static native String[] journal();
-
     /** Open metabase handles, registry keys, service handles and COM references, in that order. */
     public static native int[] openResources();
 }

@@ -42,9 +42,6 @@ class MetabaseXmlTest {
         "small-office.xml | metabase /LM/W3SVC  #6016   | 515 (attr 1, user 2, type 1)",
         "small-office.xml | metabase /LM/W3SVC  #6005   | 1073741886 (attr 1, user 2, type 1)",
         "small-office.xml | metabase /LM/W3SVC  #6021   | hex 49634462a0000000240000000100000011aa22bb (attr 5, user 2, type 2)",
-        "small-office.xml | metabase /LM/W3SVC  #6014   | [\".asp,C:\\\\WINDOWS\\\\system32\\\\inetsrv\\\\asp.dll,5,GET,HEAD,POST,TRACE\","
-            + " \".cer,C:\\\\WINDOWS\\\\system32\\\\inetsrv\\\\asp.dll,5,GET,HEAD,POST,TRACE\","
-            + " \".shtml,C:\\\\WINDOWS\\\\system32\\\\inetsrv\\\\ssinc.dll,5,GET,POST\"] (attr 1, user 2, type 5)",
         "small-office.xml | metabase /LM/W3SVC  #1023   | [\":80:\", \":8080:\"] (attr 129, user 1, type 5)",
         "small-office.xml | metabase /LM/W3SVC/Info  #2120 | hex  (attr 16, user 1, type 3)",
         "small-office.xml | metabase /LM/W3SVC/1/ROOT/reports  #3001 | \"E:\\\\Reports & Charts\" (attr 1, user 2, type 2)",

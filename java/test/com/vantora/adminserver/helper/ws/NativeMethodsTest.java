@@ -13,10 +13,8 @@ import org.junit.jupiter.api.AfterEach;
 abstract class NativeMethodsTest {
     static {
         // The library first, so that the test support shares its host.
-        try {
-            Class.forName(IISConfigure.class.getName());
-        } catch (ClassNotFoundException e) {
-            throw new AssertionError(e);
+        if (!IISConfigure.isAvailable()) {
+            throw new AssertionError(IISConfigure.loadFailure());
         }
     }
 

@@ -7,8 +7,6 @@ import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import com.vantora.adminserver.demo.HostImage;
 import com.vantora.adminserver.demo.Json;
-import java.util.Arrays;
-import java.util.Collections;
 import org.junit.jupiter.api.Test;
 
 class WebSiteMethodsTest extends NativeMethodsTest {
@@ -32,27 +30,5 @@ class WebSiteMethodsTest extends NativeMethodsTest {
         assertTrue(image.get(ROOT + "/jk  #6016").startsWith("517"), "execute access: the Jakarta operation ran");
         assertTrue(IISConfigure.jniRestoreMetabase("before-install"));
         assertNull(image().get(ROOT + "/docs  (key)"));
-    }
-
-    @Test
-    void eightJvmThreadsCreatingDirectoriesAtOnceAllSucceed() throws InterruptedException {
-        reset(image -> image.put("timeoutScale", 1.0));
-        Boolean[] results = new Boolean[8];
-        Thread[] threads = new Thread[8];
-        for (int i = 0; i < 8; i++) {
-            String name = "dir" + i;
-            int n = i;
-            threads[i] = new Thread(() -> results[n] = n % 2 == 0
-                    ? IISConfigure.jniCreateVirtualDirectory(name, "D:\\" + name)
-                    : IISConfigure.jniCreateJakartaVirtualDirectory(name, "D:\\" + name));
-            threads[i].start();
-        }
-        for (Thread thread : threads) {
-            thread.join();
-        }
-        assertEquals(Collections.nCopies(8, true), Arrays.asList(results));
-        for (int i = 0; i < 8; i++) {
-            assertTrue(image().get(ROOT + "/dir" + i + "  #3001").startsWith(Json.quote("D:\\dir" + i)), "dir" + i);
-        }
     }
 }
