@@ -13,7 +13,6 @@
 #include "filters/web_extension_restriction.h"
 #include "metabase/metabase_backup.h"
 #include "support/host_fixture.h"
-#include "support/registry_image.h"
 #include "system/jakarta_registry_entries.h"
 #include "system/machine_environment.h"
 #include "system/php_ini_registry_entries.h"

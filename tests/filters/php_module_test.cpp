@@ -37,12 +37,7 @@ TEST_F(PhpModuleTest, InstallsTheFilterAndConfiguresTheServiceAndTheSite) {
 }
 
 TEST_F(PhpModuleTest, WithoutASiteAbsentServiceListsStartEmpty) {
-  Json image = WithoutKey(Stock(), "/LM/W3SVC/1");
-  auto& records = (*ImageKey(image, kService))["records"];
-  for (size_t i = records.size(); i-- > 0;) {
-    if (records[i]["id"] == 6006 || records[i]["id"] == 6014) records.erase(i);
-  }
-  Reset(image);
+  Reset(WithoutRecord(WithoutRecord(WithoutKey(Stock(), "/LM/W3SVC/1"), kService, 6006), kService, 6014));
   EXPECT_EQ(InstallPhpModule(kModule), kSuccess);
   EXPECT_EQ(Value(Image(), kService, 6006), "index.php");
   EXPECT_EQ(Value(Image(), kService, 6014), Json{kEntry});

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include <new>
 #include <vector>
 
 #include "support/fake_jni_env.h"
@@ -33,45 +33,35 @@ TEST(WithJavaText, GivesEachOperationTheTextBeforeTheFirstNul) {
   }
 }
 
-TEST(WithJavaText, ObtainsEveryStringBeforeTheOperationAndReleasesAfter) {
-  FakeJniEnv fake;
-  WithJavaText(
-      fake.Env(), [&](const WideString&, const WideString&) { fake.events.push_back("operation"); },
-      fake.String(u"name"), fake.String(u"path"));
-  const std::vector<std::string> expected = {"get name", "get path", "operation", "release path", "release name"};
-  EXPECT_EQ(fake.events, expected);
-}
-
-TEST(WithJavaText, NeverRunsTheOperationWithoutEveryString) {
-  struct Case {
+// Every string is obtained before the operation and released on every path;
+// without all of them the operation never runs.
+TEST(WithJavaText, RunsTheOperationOnlyWithEveryStringAndReleasesEachOne) {
+  const std::vector<std::string> both = {"get first", "get second", "operation", "release second", "release first"};
+  const struct {
     const char* what;
-    bool nullFirst;
-    bool refuseSecond;
+    bool nullFirst, refuseSecond, throws, ran;
     std::vector<std::string> events;
-  };
-  const Case cases[] = {
-      {"null string", true, false, {"get second", "release second"}},
-      {"GetStringChars gives null", false, true, {"get first", "get second", "release first"}},
+  } cases[] = {
+      {"both strings", false, false, false, true, both},
+      {"null string", true, false, false, false, {"get second", "release second"}},
+      {"GetStringChars gives null", false, true, false, false, {"get first", "get second", "release first"}},
+      {"the operation throws", false, false, true, false, both},
   };
   for (const auto& c : cases) {
     FakeJniEnv fake;
-    bool ran = false;
     const jstring first = c.nullFirst ? nullptr : fake.String(u"first");
     const jstring second = c.refuseSecond ? fake.StringWithoutChars(u"second") : fake.String(u"second");
-    EXPECT_FALSE(WithJavaText(
-        fake.Env(), [&](const WideString&, const WideString&) { ran = true; }, first, second))
-        << c.what;
-    EXPECT_FALSE(ran) << c.what;
+    const bool ran = WithJavaText(
+        fake.Env(),
+        [&](const WideString&, const WideString&) {
+          fake.events.push_back("operation");
+          if (c.throws) throw std::bad_alloc();
+        },
+        first, second);
+    EXPECT_EQ(ran, c.ran) << c.what;
     EXPECT_EQ(fake.events, c.events) << c.what;
     EXPECT_EQ(fake.outstandingChars, 0) << c.what;
   }
-}
-
-TEST(WithJavaText, ReleasesTheCharactersWhenTheOperationThrows) {
-  FakeJniEnv fake;
-  EXPECT_FALSE(WithJavaText(
-      fake.Env(), [](const WideString&) { throw std::bad_alloc(); }, fake.String(u"x")));
-  EXPECT_EQ(fake.outstandingChars, 0);
 }
 
 TEST(TextToJava, MakesAStringOfTheExactLengthOnSuccessAndNullOtherwise) {

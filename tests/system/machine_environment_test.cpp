@@ -4,7 +4,6 @@
 
 #include "support/host_fixture.h"
 #include "support/path_cases.h"
-#include "support/registry_image.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "support/host_fixture.h"
-#include "support/registry_image.h"
 
 namespace {
 

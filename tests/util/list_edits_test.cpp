@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "metabase/record_buffer.h"
-#include "util/multi_string.h"
-
 namespace {
 
 // Field matching: whole fields, empty ones skipped, blanks and case kept.
@@ -40,28 +37,6 @@ TEST(WithDefaultDocument, AddsTheDocumentUnlessItOccursAnywhere) {
       {u"", u"index.php"},
   };
   for (const auto& c : cases) EXPECT_EQ(WithDefaultDocument(c.stored, u"index.php"), c.written) << c.written;
-}
-
-TEST(ReplaceEntriesContaining, DropsMatchesKeepsTheOthersInOrderAndAppendsLast) {
-  const struct {
-    StringList stored, written;
-  } cases[] = {
-      {{}, {u".php,new,5"}},
-      {{u".asp,asp.dll,5", u".php,old.dll,5", u".php5,x,5", u".cgi,C:\\.php\\cgi.exe,1", u".PHP,upper,5"},
-       {u".asp,asp.dll,5", u".PHP,upper,5", u".php,new,5"}},
-      {{u".php,a", u".php,b"}, {u".php,new,5"}},
-  };
-  for (const auto& c : cases) {
-    RecordBuffer buffer;
-    for (const auto& entry : c.stored) AppendToMultiString(entry, buffer.data, buffer.length);
-    ReplaceEntriesContaining(u".php", u".php,new,5", buffer.data, buffer.length);
-    StringList entries;
-    MultiStringToList(entries, reinterpret_cast<const WCHAR*>(buffer.data), buffer.length);
-    EXPECT_EQ(entries, c.written);
-    DWORD bytes = 2;
-    for (const auto& entry : c.written) bytes += static_cast<DWORD>(entry.size() + 1) * 2;
-    EXPECT_EQ(buffer.length, bytes);
-  }
 }
 
 }  // namespace

@@ -35,7 +35,6 @@ TEST(AppendToMultiString, AddsTheEntryLastAndAnEmptyEntryChangesNothing) {
     WideString list, entry, expected;  // kNone expected: pointer and length as they were
   } cases[] = {
       {kNone, u"ab", Units(u"ab\0\0")},
-      {Units(u"\0"), u"x", Units(u"x\0\0")},
       {Units(u"a\0bc\0\0"), u"d e", Units(u"a\0bc\0d e\0\0")},
       {Units(u"a\0\0"), u"a", Units(u"a\0a\0\0")},
       {kNone, u"", kNone},
@@ -76,26 +75,6 @@ TEST(RemoveFromMultiString, DropsEveryEntryContainingTheTextAndCutsAtTheClosingN
     Fill(buffer, c.list);
     RemoveFromMultiString(c.text, buffer.data, buffer.length);
     EXPECT_EQ(UnitsOf(buffer), c.expected);
-  }
-}
-
-TEST(MultiStringToList, AppendsTheEntriesUpToTheFirstEmptyOne) {
-  const struct {
-    WideString units;
-    StringList expected;  // after "held", which the list had before
-  } cases[] = {
-      {Units(u"a\0\0"), {u"held", u"a"}},
-      {Units(u"a\0"), {u"held"}},
-      {kNone, {u"held"}},
-      {Units(u"ab\0 c d \0ab\0\0"), {u"held", u"ab", u" c d ", u"ab"}},
-      {Units(u"a\0\0b\0\0"), {u"held", u"a"}},
-  };
-  for (const auto& c : cases) {
-    RecordBuffer buffer;
-    Fill(buffer, c.units);
-    StringList list = {u"held"};
-    MultiStringToList(list, reinterpret_cast<const WCHAR*>(buffer.data), buffer.length);
-    EXPECT_EQ(list, c.expected);
   }
 }
 

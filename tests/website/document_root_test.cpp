@@ -9,8 +9,7 @@ namespace {
 class DocumentRootTest : public HostTest {};
 
 TEST_F(DocumentRootTest, ReadsTheRootKeysPathAndLeavesTheOutputAloneOtherwise) {
-  Json noRecord = Stock();
-  (*ImageKey(noRecord, "/LM/W3SVC/1/ROOT"))["records"].erase(1);
+  const Json noRecord = WithoutRecord(Stock(), "/LM/W3SVC/1/ROOT", 3001);
   const auto path = [](const char* hex) {
     return Json{{"id", 3001}, {"attributes", 1}, {"userType", 2}, {"dataType", 2}, {"hex", hex}};
   };

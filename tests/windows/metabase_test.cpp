@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "stock_image.h"
-#include "support/metabase_image.h"
+#include "support/host_image.h"
 #include "support/virtual_directory_records.h"
 #include "windows/library.h"
 

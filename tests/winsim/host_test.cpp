@@ -8,7 +8,6 @@
 #include <iterator>
 
 #include "support/host_fixture.h"
-#include "support/registry_image.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "support/host_fixture.h"
-#include "support/metabase_image.h"
+#include "support/host_image.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "support/host_fixture.h"
-#include "support/registry_image.h"
 
 namespace {
 
