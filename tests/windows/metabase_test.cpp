@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -24,12 +23,6 @@ std::string ReadText(const std::wstring& path) {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-// A record's value, or with no identifier a key's records; null when missing.
-Json At(const Json& image, const std::string& path, int id = 0) {
-  const Json* found = id ? ImageRecord(image, path, id) : ImageKey(image, path);
-  return found ? (*found)[id ? "value" : "records"] : Json();
 }
 
 // The server's own count of objects handed out and not yet released; an
@@ -129,24 +122,18 @@ class MetabaseTest : public LibraryTest {
 // it answers with the data-not-found status of the Windows headers, and the
 // methods that edit them start each list.
 TEST_F(MetabaseTest, EveryMethodAnswersThroughRealActivation) {
-  Json image = stock;
-  for (const auto& [path, id] : {std::pair{"/LM/W3SVC/Filters", 2040}, {"/LM/W3SVC", 2168}}) {
-    Json& records = (*ImageKey(image, path))["records"];
-    records.erase(std::remove_if(records.begin(), records.end(), [id = id](auto& r) { return r["id"] == id; }),
-                  records.end());
-    ASSERT_EQ(ImageRecord(image, path, id), nullptr);
-  }
+  const Json image = WithoutRecord(WithoutRecord(stock, "/LM/W3SVC/Filters", 2040), "/LM/W3SVC", 2168);
   Reset(image);
   for (const auto& method : Methods()) EXPECT_EQ(method.call(*this), method.answer) << method.name;
   // The records land under the identifiers and types of the Windows headers.
   const Json after = Image();
-  EXPECT_EQ(At(after, "/LM/W3SVC/1/ROOT/jk"), DirectoryRecords(false));
-  EXPECT_EQ(At(after, "/LM/W3SVC/1/ROOT/j"), DirectoryRecords(true));
-  EXPECT_EQ(At(after, "/LM/W3SVC/Filters", 2040), "jakarta,PHP");
-  EXPECT_EQ(At(after, "/LM/W3SVC/Filters/PHP", 2041), "C:\\PHP\\php5isapi.dll");
-  EXPECT_EQ(At(after, "/LM/W3SVC", 2168), Json{"1,C:\\PHP\\php5isapi.dll,1,PHP,PHP ISAPI"});
-  EXPECT_EQ(At(after, "/LM/W3SVC/1/ROOT", 6014).back(), ".php,C:\\PHP\\php5isapi.dll,5");
-  EXPECT_EQ(At(after, "/LM/W3SVC/1/ROOT", 6015),
+  EXPECT_EQ((*ImageKey(after, "/LM/W3SVC/1/ROOT/jk"))["records"], DirectoryRecords(false));
+  EXPECT_EQ((*ImageKey(after, "/LM/W3SVC/1/ROOT/j"))["records"], DirectoryRecords(true));
+  EXPECT_EQ(Value(after, "/LM/W3SVC/Filters", 2040), "jakarta,PHP");
+  EXPECT_EQ(Value(after, "/LM/W3SVC/Filters/PHP", 2041), "C:\\PHP\\php5isapi.dll");
+  EXPECT_EQ(Value(after, "/LM/W3SVC", 2168), Json{"1,C:\\PHP\\php5isapi.dll,1,PHP,PHP ISAPI"});
+  EXPECT_EQ(Value(after, "/LM/W3SVC/1/ROOT", 6014).back(), ".php,C:\\PHP\\php5isapi.dll,5");
+  EXPECT_EQ(Value(after, "/LM/W3SVC/1/ROOT", 6015),
             (Json{".html,text/html;charset=utf-8", ".htm,text/html;charset=utf-8"}));
   // The start command is written but not saved: only the journal shows it.
   int starts = 0;
