@@ -3,9 +3,25 @@
 #include <gtest/gtest.h>
 
 #include "support/host_fixture.h"
-#include "support/path_cases.h"
 
 namespace {
+
+// The machine Path before and after adding and removing the directory "X";
+// null is a missing value.
+const struct {
+  const char *stored, *added, *removed;
+} kPathCases[] = {
+    {"A;B", "X;A;B", "A;B"},
+    {"A;X;B", "A;X;B", "A;B"},
+    {"X", "X", ""},
+    {"A;;B;", "X;A;;B;", "A;B"},
+    {"A;X\\ext;B", "A;X\\ext;B", "A;B"},
+    {"", "X", ""},
+    {nullptr, "X", nullptr},
+    {"x;A", "X;x;A", "x;A"},
+    {"A;X5; X ;B", "A;X5; X ;B", "A;B"},
+    {";A; B ;", "X;;A; B ;", "A; B "},
+};
 
 class MachineEnvironmentTest : public HostTest {
  protected:
