@@ -9,20 +9,23 @@
 #include "metabase/metabase_key_holder.h"
 #include "support/host_fixture.h"
 
+// Keys and record buffers are allocated with the non-throwing forms; these
+// let a test make those allocations fail.
 namespace {
-std::atomic<bool> refuseNothrowArrays{false};
-}  // namespace
+std::atomic<bool> refuseNothrow{false};
 
-// The record read allocates with the non-throwing array form; this lets a
-// test make that allocation fail.
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  if (refuseNothrowArrays) return nullptr;
+template <void* (*allocate)(std::size_t)>
+void* Allocate(std::size_t size) noexcept {
   try {
-    return ::operator new[](size);
+    return refuseNothrow ? nullptr : allocate(size);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
 }
+}  // namespace
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate < ::operator new>(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate < ::operator new[]>(size); }
 
 namespace {
 
@@ -55,10 +58,10 @@ TEST_F(MetabaseKeyTest, AFailedReadGivesItsStatusAndNoBuffer) {
   EXPECT_EQ(key.Get()->ReadRecord(MD_VR_PATH, 0, IIS_MD_UT_FILE, STRING_METADATA, buffer, length), kDataNotFound);
   EXPECT_EQ(buffer, nullptr);
   EXPECT_EQ(length, 0u);
-  refuseNothrowArrays = true;
+  refuseNothrow = true;
   length = 7;
   const ResultCode refused = key.Get()->ReadRecord(MD_KEY_TYPE, 0, IIS_MD_UT_SERVER, STRING_METADATA, buffer, length);
-  refuseNothrowArrays = false;
+  refuseNothrow = false;
   EXPECT_EQ(refused, kInsufficientBuffer) << "no memory for the record";
   EXPECT_EQ(buffer, nullptr);
   EXPECT_EQ(length, sizeof(u"IIsWebService")) << "the size the record needs";
@@ -73,6 +76,10 @@ TEST_F(MetabaseKeyTest, AHolderClosesTheKeyItHeldWhenAnotherIsMovedIn) {
   EXPECT_TRUE(held.IsValid());
   ASSERT_EQ(Calls("CloseKey").size(), 1u);
   EXPECT_EQ(Calls("CloseKey")[0]["handle"], Calls("OpenKey")[0]["outHandle"]);
+  EXPECT_EQ(winsim::CountOpenResources().metabaseHandles, 1);
+  refuseNothrow = true;
+  EXPECT_EQ(connection.OpenKey(u"/LM/W3SVC/1"), nullptr) << "no memory for the key, so its handle is closed";
+  refuseNothrow = false;
   EXPECT_EQ(winsim::CountOpenResources().metabaseHandles, 1);
 }
 
