@@ -1,12 +1,32 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-
-#include "json.h"
+#include <string_view>
 
 namespace winsim {
+
+// Ordered, so that an image written back keeps the order it was loaded in.
+using Json = nlohmann::ordered_json;
+
+// Lone surrogates become U+FFFD: journal and image text must stay valid UTF-8.
+std::string ToUtf8(const std::u16string& text);
+std::u16string ToUtf16(const std::string& text);
+
+// Names compare without regard to case: equal names have equal folds.
+inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+std::u16string Fold(std::u16string_view text);
+bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b);
+
+// A NUL-terminated wide argument (WCHAR is 16 bits wide on every platform);
+// null gives an empty text.
+template <typename Char>
+std::u16string_view FromArgument(const Char* text) {
+  static_assert(sizeof(Char) == sizeof(char16_t));
+  return text ? std::u16string_view(reinterpret_cast<const char16_t*>(text)) : std::u16string_view();
+}
 
 // Raw little-endian bytes, as the platform stores them.
 using Bytes = std::string;
@@ -35,5 +55,8 @@ uint32_t Number32(const Json& object, const char* field, const std::string& wher
 std::string TextField(const Json& object, const char* field, const std::string& where);
 // An array field, empty when missing or null.
 const Json& ArrayField(const Json& object, const char* field, const std::string& where);
+
+// The built-in image of a fresh IIS 6 machine, embedded at build time.
+std::string StockImageText();
 
 }  // namespace winsim

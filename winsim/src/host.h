@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "codec.h"
-#include "json.h"
 #include "metabase.h"
 #include "site.h"
 
@@ -22,15 +21,6 @@ class Host final : public Site {
  public:
   class Call;
   static Host& Instance();
-
-  // The control API's side; each takes the lock itself. A reset keeps the
-  // journal in memory unless KeepJournal(false) said otherwise.
-  void Reset(const Json& image);  // throws std::invalid_argument, leaving the host as it was
-  void ResetFromFile(const std::string& path);
-  void KeepJournal(bool keep);
-  std::string ImageText();
-  std::vector<std::string> JournalLines();
-  OpenResources Count();
 
   void Persist(Site::Call& call, const MetabaseEngine& metabase) override;
 
@@ -59,10 +49,20 @@ class Host final : public Site {
   };
 
  private:
+  // The control API, each under the lock. A reset keeps the journal in
+  // memory unless KeepJournal(false) said otherwise.
+  friend void ResetHost(const std::string&);
+  friend void ResetHostToStock();
+  friend void ResetHostFromFile(const std::string&);
+  friend void KeepJournal(bool);
+  friend std::string HostImage();
+  friend std::vector<std::string> JournalLines();
+  friend OpenResources CountOpenResources();
   Host();
-  void Load(const Json& image, std::string path);
+  void Load(const Json& image, std::string path);  // throws std::invalid_argument, leaving the host as it was
   void LoadFile(const std::string& path);
-  void ControlledReset();
+  template <typename Loading>
+  void ControlledReset(Loading load);
   State state_;
   std::optional<bool> keepJournal_;
 };

@@ -1,10 +1,8 @@
 #include "metabase.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "codec.h"
-#include "text.h"
 
 namespace winsim {
 namespace {
@@ -13,17 +11,8 @@ constexpr size_t kMaxKeyName = 255;  // callers enumerate into METADATA_MAX_NAME
 constexpr DWORD kSaveWaitMilliseconds = 5000;
 
 Form FormOf(DWORD dataType) {
-  switch (dataType) {
-    case DWORD_METADATA:
-      return Form::Number32;
-    case STRING_METADATA:
-    case EXPANDSZ_METADATA:
-      return Form::Text;
-    case MULTISZ_METADATA:
-      return Form::Texts;
-    default:
-      return Form::Hex;
-  }
+  if (dataType == STRING_METADATA || dataType == EXPANDSZ_METADATA) return Form::Text;
+  return dataType == DWORD_METADATA ? Form::Number32 : dataType == MULTISZ_METADATA ? Form::Texts : Form::Hex;
 }
 
 // What SetData refuses, as IIS does: data that is not what its type says.
@@ -89,14 +78,17 @@ struct MetabaseRecord {
 };
 
 // One key: records and children in stored order, which is also the order
-// they are enumerated and written in; children are indexed by folded name.
+// they are enumerated and written in. Children are found through a flat table
+// of folded-name hashes, open addressing, at most half full: a lookup among
+// thousands of children touches the table and the one child it finds.
 // The serialized form is kept until the key or one below it changes.
 struct MetabaseNode {
+  using Slot = std::pair<size_t, MetabaseNode*>;
   std::u16string name;
   MetabaseNode* parent = nullptr;
   std::vector<MetabaseRecord> records;
   std::vector<std::unique_ptr<MetabaseNode>> children;
-  std::unordered_map<std::u16string, MetabaseNode*> index;
+  std::vector<Slot> index;
   std::string text;
 
   static std::unique_ptr<MetabaseNode> FromJson(const Json& key, const std::string& where, MetabaseNode* parent) {
@@ -123,14 +115,33 @@ struct MetabaseNode {
   }
 
   MetabaseNode* Adopt(std::unique_ptr<MetabaseNode> child) {
-    index.emplace(Fold(child->name), child.get());  // the first of equal names wins
     children.push_back(std::move(child));
+    if (2 * children.size() > index.size()) {
+      index.assign(std::max<size_t>(8, 2 * index.size()), Slot());
+      for (const auto& each : children) Index(each.get());
+    } else {
+      Index(children.back().get());
+    }
     return children.back().get();
   }
 
-  MetabaseNode* Child(const std::u16string& folded) const {
-    const auto found = index.find(folded);
-    return found == index.end() ? nullptr : found->second;
+  // The slot of a folded name: its child's, else the free one where it would go.
+  Slot& Find(const std::u16string& folded, size_t hash) {
+    size_t at = hash & (index.size() - 1);
+    while (index[at].second && (index[at].first != hash || !EqualsIgnoreCase(index[at].second->name, folded)))
+      at = (at + 1) & (index.size() - 1);
+    return index[at];
+  }
+
+  void Index(MetabaseNode* child) {
+    const std::u16string folded = Fold(child->name);
+    const size_t hash = std::hash<std::u16string>()(folded);
+    Slot& slot = Find(folded, hash);
+    if (!slot.second) slot = {hash, child};  // the first of equal names wins
+  }
+
+  MetabaseNode* Child(const std::u16string& folded) {
+    return index.empty() ? nullptr : Find(folded, std::hash<std::u16string>()(folded)).second;
   }
 
   void Touch() {
@@ -432,18 +443,24 @@ std::string MetabaseEngine::BackupsText() const {
   return text + "]";
 }
 
-HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, const std::u16string& name, DWORD version, DWORD flags,
-                                      bool remove) {
+HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, std::u16string_view nameText, DWORD version, DWORD flags,
+                                      BackupChange change) {
+  const std::u16string name(nameText);
   if (auto fault = call.Fault(std::nullopt, name)) return static_cast<HRESULT>(*fault);
-  if (!remove && (version == MD_BACKUP_NEXT_VERSION || version == MD_BACKUP_HIGHEST_VERSION)) {
+  if (change == kBackup && (version == MD_BACKUP_NEXT_VERSION || version == MD_BACKUP_HIGHEST_VERSION)) {
     const auto highest = FindBackup(name, MD_BACKUP_HIGHEST_VERSION);
     version = highest == backups_.end() ? 0 : highest->version + (version == MD_BACKUP_NEXT_VERSION ? 1 : 0);
   }
-  if (!ValidBackupName(name) || (!remove && version > MD_BACKUP_MAX_VERSION)) return E_INVALIDARG;
+  if (!ValidBackupName(name) || (change == kBackup && version > MD_BACKUP_MAX_VERSION)) return E_INVALIDARG;
   const auto found = FindBackup(name, version);
-  if (remove) {
-    if (found == backups_.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  if (change != kBackup && found == backups_.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  if (change == kDelete) {
     backups_.erase(found);
+  } else if (change == kRestore) {
+    root_ = MetabaseNode::FromJson(Json::parse(found->metabase), "backup", nullptr);
+    saved_ = root_->Text();
+    ++generation_;  // open handles find their keys again, if they are still there
+    changed_.notify_all();
   } else if (found == backups_.end() || (flags & MD_BACKUP_OVERWRITE)) {
     StoredBackup& backup =
         found == backups_.end() ? backups_.emplace_back(StoredBackup{name, version, {}, {}}) : *found;
@@ -459,26 +476,17 @@ HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, const std::u16string& na
 
 HRESULT MetabaseEngine::Backup(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags) {
   call.Text("name", name).Set("version", version).Set("flags", flags);
-  return ChangeBackups(call, std::u16string(FromArgument(name)), version, flags, false);
+  return ChangeBackups(call, FromArgument(name), version, flags, kBackup);
 }
 
 HRESULT MetabaseEngine::DeleteBackup(Site::Call& call, LPCWSTR name, DWORD version) {
   call.Text("name", name).Set("version", version);
-  return ChangeBackups(call, std::u16string(FromArgument(name)), version, 0, true);
+  return ChangeBackups(call, FromArgument(name), version, 0, kDelete);
 }
 
 HRESULT MetabaseEngine::Restore(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags) {
-  const std::u16string nameText(FromArgument(name));
   call.Text("name", name).Set("version", version).Set("flags", flags);
-  if (auto fault = call.Fault(std::nullopt, nameText)) return static_cast<HRESULT>(*fault);
-  const auto found = FindBackup(nameText, version);
-  if (!ValidBackupName(nameText)) return E_INVALIDARG;
-  if (found == backups_.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-  root_ = MetabaseNode::FromJson(Json::parse(found->metabase), "backup", nullptr);
-  saved_ = root_->Text();
-  changed_.notify_all();
-  call.site.Persist(call, *this);
-  return S_OK;
+  return ChangeBackups(call, FromArgument(name), version, flags, kRestore);
 }
 
 int MetabaseEngine::OpenHandles() const {

@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "json.h"
 #include "site.h"
 
 namespace winsim {
@@ -79,7 +78,8 @@ class MetabaseEngine {
   bool Blocked(const Path& path, DWORD access, uint64_t ticket) const;
   Clock::time_point Deadline(DWORD milliseconds) const;
   std::vector<StoredBackup>::iterator FindBackup(const std::u16string& name, DWORD version);
-  HRESULT ChangeBackups(Site::Call& call, const std::u16string& name, DWORD version, DWORD flags, bool remove);
+  enum BackupChange { kBackup, kDelete, kRestore };
+  HRESULT ChangeBackups(Site::Call& call, std::u16string_view name, DWORD version, DWORD flags, BackupChange change);
 
   const double timeoutScale_;
   std::condition_variable changed_;

@@ -7,19 +7,9 @@
 namespace winsim {
 
 Form RegistryForm(DWORD type) {
-  switch (type) {
-    case REG_SZ:
-    case REG_EXPAND_SZ:
-      return Form::Text;
-    case REG_DWORD:
-      return Form::Number32;
-    case REG_QWORD:
-      return Form::Number64;
-    case REG_MULTI_SZ:
-      return Form::Texts;
-    default:
-      return Form::Hex;
-  }
+  if (type == REG_SZ || type == REG_EXPAND_SZ) return Form::Text;
+  if (type == REG_MULTI_SZ) return Form::Texts;
+  return type == REG_DWORD ? Form::Number32 : type == REG_QWORD ? Form::Number64 : Form::Hex;
 }
 
 }  // namespace winsim
@@ -217,7 +207,7 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
   call.Set("key", KeyNumber(hKey)).Text("valueName", lpValueName).Set("type", dwType).Set("length", cbData);
   if (call.Journaling()) call.Set("hex", winsim::ToHex(bytes.data(), bytes.size()));
   if (auto fault = call.Fault(std::nullopt, name)) return End(call, *fault);
-  if (!lpData && cbData) return End(call, 998);  // ERROR_NOACCESS
+  if (!lpData && cbData) return End(call, ERROR_NOACCESS);
   const auto* base = Base(call, hKey);
   if (!base) return End(call, ERROR_INVALID_HANDLE);
   if (!(base->access & KEY_SET_VALUE)) return End(call, ERROR_ACCESS_DENIED);
@@ -255,12 +245,7 @@ LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   if (!call.state.administrator) return End(call, ERROR_ACCESS_DENIED);
   if (key->contains("children") && !(*key)["children"].empty()) return End(call, ERROR_ACCESS_DENIED);
   auto& siblings = (*parent)["children"];
-  for (size_t i = 0; i < siblings.size(); ++i) {
-    if (&siblings[i] == key) {
-      siblings.erase(i);
-      break;
-    }
-  }
+  siblings.erase(siblings.begin() + (key - &siblings[0]));
   call.state.WriteImage();
   return End(call, ERROR_SUCCESS);
 }

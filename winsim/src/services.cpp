@@ -55,7 +55,7 @@ SC_HANDLE OpenSCManagerW(LPCWSTR machineName, LPCWSTR databaseName, DWORD desire
   Host::Call call("OpenSCManagerW");
   call.Text("machineName", machineName).Text("databaseName", databaseName).Set("desiredAccess", desiredAccess);
   if (auto fault = call.Fault()) return Fail<SC_HANDLE>(call, *fault);
-  if (machineName && *machineName) return Fail<SC_HANDLE>(call, 1722);  // RPC_S_SERVER_UNAVAILABLE
+  if (machineName && *machineName) return Fail<SC_HANDLE>(call, RPC_S_SERVER_UNAVAILABLE);
   if (!call.state.administrator && (desiredAccess & ~kManagerReadRights))
     return Fail<SC_HANDLE>(call, ERROR_ACCESS_DENIED);
   return NewHandle(call, {true, desiredAccess, 0});
@@ -91,7 +91,7 @@ BOOL QueryServiceStatusEx(SC_HANDLE service, SC_STATUS_TYPE infoLevel, LPBYTE bu
   if (infoLevel != SC_STATUS_PROCESS_INFO) return Fail<BOOL>(call, ERROR_INVALID_LEVEL);
   if (bytesNeeded) *bytesNeeded = sizeof(SERVICE_STATUS_PROCESS);
   if (bufferSize < sizeof(SERVICE_STATUS_PROCESS)) return Fail<BOOL>(call, ERROR_INSUFFICIENT_BUFFER);
-  if (!buffer) return Fail<BOOL>(call, 998);  // ERROR_NOACCESS
+  if (!buffer) return Fail<BOOL>(call, ERROR_NOACCESS);
   const DWORD state = Field(call.state.document["services"][handle->service], "state", SERVICE_STOPPED);
   SERVICE_STATUS_PROCESS status{};
   status.dwServiceType = 0x20;  // SERVICE_WIN32_SHARE_PROCESS

@@ -13,7 +13,6 @@
 
 #include "admin_base.h"
 #include "codec.h"
-#include "stock_image.h"
 
 namespace winsim {
 namespace {

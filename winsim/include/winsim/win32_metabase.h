@@ -27,7 +27,7 @@ enum METADATATYPES {
 #define MD_BACKUP_MAX_VERSION 9999
 #define MD_BACKUP_MAX_LEN (100)
 
-#define MD_ERROR_DATA_NOT_FOUND ((HRESULT)0x800CC801L)
+#include <mdmsg.h>
 
 typedef DWORD METADATA_HANDLE;
 typedef DWORD* PMETADATA_HANDLE;
@@ -54,8 +54,6 @@ typedef struct _METADATA_HANDLE_INFO* PMETADATA_HANDLE_INFO;
 
 extern "C" WINSIM_API const CLSID CLSID_MSAdminBase_W;
 extern "C" WINSIM_API const IID IID_IMSAdminBase_W;
-#define CLSID_MSAdminBase CLSID_MSAdminBase_W
-#define IID_IMSAdminBase IID_IMSAdminBase_W
 #define IMSAdminBase IMSAdminBaseW
 
 // The whole interface in its published order, so that the vtable matches.
