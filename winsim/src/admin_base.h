@@ -11,9 +11,8 @@
 
 namespace winsim {
 
-// IMSAdminBaseW over the metabase engine, for the Linux host and the Windows
-// test server alike. The methods the library calls go to the engine; the
-// others answer E_NOTIMPL. No C++ exception crosses the interface.
+// IMSAdminBaseW over the engine; what the library never calls is E_NOTIMPL.
+// No C++ exception crosses the interface.
 class AdminBase final : public ComObject<IMSAdminBaseW> {
  public:
   AdminBase(std::shared_ptr<Site> site, std::shared_ptr<MetabaseEngine> engine);
@@ -66,8 +65,7 @@ class AdminBase final : public ComObject<IMSAdminBaseW> {
   const std::shared_ptr<MetabaseEngine> engine_;
 };
 
-// The admin base object's class factory; each instance it creates works on
-// the metabase the site had when the factory was obtained.
+// Its instances work on the metabase the site had when it was obtained.
 class ClassFactory final : public ComObject<IClassFactory> {
  public:
   ClassFactory(std::shared_ptr<Site> site, std::shared_ptr<MetabaseEngine> engine);

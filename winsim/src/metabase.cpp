@@ -39,16 +39,14 @@ bool WellFormed(const METADATA_RECORD& record) {
   }
 }
 
-std::vector<std::u16string> Split(std::u16string_view path, bool fold) {
-  std::vector<std::u16string> segments;
+// Each name of a path; a doubled or trailing "/" makes none.
+template <typename Visit>
+void ForEachName(std::u16string_view path, Visit visit) {
   for (size_t start = 0; start <= path.size();) {
-    size_t end = std::min(path.find(u'/', start), path.size());
-    if (end > start)
-      segments.push_back(fold ? Fold(path.substr(start, end - start))
-                              : std::u16string(path.substr(start, end - start)));
+    const size_t end = std::min(path.find(u'/', start), path.size());
+    if (end > start) visit(path.substr(start, end - start));
     start = end + 1;
   }
-  return segments;
 }
 
 bool Related(const std::vector<std::u16string>& a, const std::vector<std::u16string>& b) {
@@ -77,24 +75,21 @@ struct MetabaseRecord {
   std::string text;  // as the image gives it
 };
 
-// One key: records and children in stored order, which is also the order
-// they are enumerated and written in. Children are found through a flat table
-// of folded-name hashes, open addressing, at most half full: a lookup among
-// thousands of children touches the table and the one child it finds.
+// One key, its records and children in stored order. Children are found by a
+// flat, half-empty table of folded-name hashes, small enough to stay in cache.
 // The serialized form is kept until the key or one below it changes.
 struct MetabaseNode {
-  using Slot = std::pair<size_t, MetabaseNode*>;
+  using Slot = std::pair<uint32_t, uint32_t>;  // a folded name's hash, 1 + its child's index
+  MetabaseNode(std::u16string_view name, MetabaseNode* parent) : name(name), parent(parent) {}
   std::u16string name;
-  MetabaseNode* parent = nullptr;
+  MetabaseNode* parent;
   std::vector<MetabaseRecord> records;
   std::vector<std::unique_ptr<MetabaseNode>> children;
   std::vector<Slot> index;
   std::string text;
 
   static std::unique_ptr<MetabaseNode> FromJson(const Json& key, const std::string& where, MetabaseNode* parent) {
-    auto node = std::make_unique<MetabaseNode>();
-    node->parent = parent;
-    node->name = ToUtf16(TextField(key, "name", where));
+    auto node = std::make_unique<MetabaseNode>(ToUtf16(TextField(key, "name", where)), parent);
     if (node->name.size() > kMaxKeyName) Invalid(where, "a key name is longer than 255 characters");
     const std::string here = where + "/" + key["name"].get<std::string>();
     for (const auto& entry : ArrayField(key, "records", here)) {
@@ -118,30 +113,35 @@ struct MetabaseNode {
     children.push_back(std::move(child));
     if (2 * children.size() > index.size()) {
       index.assign(std::max<size_t>(8, 2 * index.size()), Slot());
-      for (const auto& each : children) Index(each.get());
+      for (uint32_t i = 0; i < children.size(); ++i) Index(i);
     } else {
-      Index(children.back().get());
+      Index(static_cast<uint32_t>(children.size() - 1));
     }
     return children.back().get();
   }
 
   // The slot of a folded name: its child's, else the free one where it would go.
-  Slot& Find(const std::u16string& folded, size_t hash) {
+  Slot& Find(const std::u16string& folded, uint32_t hash) {
     size_t at = hash & (index.size() - 1);
-    while (index[at].second && (index[at].first != hash || !EqualsIgnoreCase(index[at].second->name, folded)))
+    while (index[at].second &&
+           (index[at].first != hash || !EqualsIgnoreCase(children[index[at].second - 1]->name, folded)))
       at = (at + 1) & (index.size() - 1);
     return index[at];
   }
 
-  void Index(MetabaseNode* child) {
-    const std::u16string folded = Fold(child->name);
-    const size_t hash = std::hash<std::u16string>()(folded);
-    Slot& slot = Find(folded, hash);
-    if (!slot.second) slot = {hash, child};  // the first of equal names wins
+  static uint32_t Hash(const std::u16string& folded) {
+    return static_cast<uint32_t>(std::hash<std::u16string>()(folded));
+  }
+
+  void Index(uint32_t child) {
+    const std::u16string folded = Fold(children[child]->name);
+    Slot& slot = Find(folded, Hash(folded));
+    if (!slot.second) slot = {Hash(folded), child + 1};  // the first of equal names wins
   }
 
   MetabaseNode* Child(const std::u16string& folded) {
-    return index.empty() ? nullptr : Find(folded, std::hash<std::u16string>()(folded)).second;
+    const Slot* slot = index.empty() ? nullptr : &Find(folded, Hash(folded));
+    return slot && slot->second ? children[slot->second - 1].get() : nullptr;
   }
 
   void Touch() {
@@ -172,7 +172,8 @@ MetabaseEngine::MetabaseEngine(const Json& iis, double timeoutScale) : timeoutSc
     backups_.push_back({ToUtf16(name), version, backup.dump(), backup["metabase"].dump()});
   }
   for (const auto& key : ArrayField(iis, "heldKeys", "iis")) {
-    const Path path = Split(ToUtf16(TextField(key, "path", "a held key")), true);
+    Path path;
+    ForEachName(ToUtf16(TextField(key, "path", "a held key")), [&](auto name) { path.push_back(Fold(name)); });
     handles_[++nextHandle_] = {path, Number32(key, "access", "a held key", 3), true};
   }
 }
@@ -197,16 +198,12 @@ MetabaseNode* MetabaseEngine::Find(METADATA_HANDLE handle, std::u16string_view p
     node = opened.node;
     if (full) *full = opened.path;
   }
-  for (size_t start = 0; node && start <= path.size();) {
-    const size_t end = std::min(path.find(u'/', start), path.size());
-    if (end > start) {
-      folded_.assign(path.substr(start, end - start));
-      for (auto& c : folded_) c = FoldCase(c);
-      if (full) full->push_back(folded_);
-      node = node->Child(folded_);
-    }
-    start = end + 1;
-  }
+  ForEachName(path, [&](std::u16string_view name) {
+    folded_.assign(name);
+    for (auto& c : folded_) c = FoldCase(c);
+    if (full) full->push_back(folded_);
+    if (node) node = node->Child(folded_);
+  });
   result = node ? S_OK : HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
   return node;
 }
@@ -226,9 +223,8 @@ bool MetabaseEngine::Blocked(const Path& path, DWORD access, uint64_t ticket) co
     if (conflicts(handle.path, handle.access)) return true;
   }
   // First come, first served: an earlier waiter for a related key goes first.
-  for (const auto& waiter : waiters_) {
-    if (waiter.ticket >= ticket) break;
-    if (conflicts(*waiter.path, waiter.access)) return true;
+  for (auto waiter = waiters_.begin(); waiter != waiters_.lower_bound(ticket); ++waiter) {
+    if (conflicts(*waiter->second.path, waiter->second.access)) return true;
   }
   return false;
 }
@@ -249,7 +245,7 @@ HRESULT MetabaseEngine::OpenKey(Site::Call& call, METADATA_HANDLE handle, LPCWST
   MetabaseNode* node = Find(handle, FromArgument(path), result, &full);
   if (!node) return result;
   const uint64_t ticket = ++nextTicket_;
-  waiters_.push_back({ticket, &full, access});
+  waiters_[ticket] = {&full, access};
   bool waited = false;
   Clock::time_point deadline;
   while (result == S_OK) {
@@ -266,9 +262,7 @@ HRESULT MetabaseEngine::OpenKey(Site::Call& call, METADATA_HANDLE handle, LPCWST
       node = Walk(full);  // a restore may have taken it
     }
   }
-  waiters_.erase(
-      std::remove_if(waiters_.begin(), waiters_.end(), [&](auto& waiter) { return waiter.ticket == ticket; }),
-      waiters_.end());
+  waiters_.erase(ticket);
   if (result == S_OK) {
     *newHandle = ++nextHandle_;
     handles_[*newHandle] = {std::move(full), access, false, node, generation_};
@@ -297,20 +291,15 @@ HRESULT MetabaseEngine::AddKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR
   if (!writable) return result;
   MetabaseNode* node = Find(handle, u"", result);
   if (!node) return result;
-  const auto names = Split(pathText, false);
+  std::vector<std::u16string> names;
+  ForEachName(pathText, [&](auto name) { names.emplace_back(name); });
   if (names.empty() || std::any_of(names.begin(), names.end(), [](auto& name) { return name.size() > kMaxKeyName; }))
     return E_INVALIDARG;
   if (Find(handle, pathText, result)) return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
   node->Touch();
   for (const auto& name : names) {
     MetabaseNode* child = node->Child(Fold(name));
-    if (!child) {
-      auto made = std::make_unique<MetabaseNode>();
-      made->name = name;
-      made->parent = node;
-      child = node->Adopt(std::move(made));
-    }
-    node = child;
+    node = child ? child : node->Adopt(std::make_unique<MetabaseNode>(name, node));
   }
   return S_OK;
 }
@@ -410,14 +399,12 @@ HRESULT MetabaseEngine::SaveData(Site::Call& call) {
   // writers that come later wait behind the save, so that it is not starved.
   const uint64_t ticket = ++nextTicket_;
   static const Path everything;
-  waiters_.push_back({ticket, &everything, METADATA_PERMISSION_READ});
+  waiters_[ticket] = {&everything, METADATA_PERMISSION_READ};
   const bool closed = changed_.wait_until(call.lock, Deadline(kSaveWaitMilliseconds), [this] {
     return std::none_of(handles_.begin(), handles_.end(),
                         [](const auto& entry) { return entry.second.access & METADATA_PERMISSION_WRITE; });
   });
-  waiters_.erase(
-      std::remove_if(waiters_.begin(), waiters_.end(), [&](auto& waiter) { return waiter.ticket == ticket; }),
-      waiters_.end());
+  waiters_.erase(ticket);
   changed_.notify_all();
   if (!closed) return HRESULT_FROM_WIN32(ERROR_PATH_BUSY);
   saved_ = root_->Text();

@@ -16,10 +16,8 @@ namespace winsim {
 
 struct MetabaseNode;
 
-// The IIS metabase: keys, records, handles with their locks, saving and named
-// backups. Each method is one IMSAdminBaseW call made under `call`, which it
-// fills in for the journal; a conflicting open waits (really, with the site's
-// lock released) for up to its time-out times the scale.
+// The IIS metabase. Each method is one IMSAdminBaseW call made under `call`;
+// a conflicting open really waits, with the site's lock released.
 class MetabaseEngine {
  public:
   // Throws std::invalid_argument when the image's "iis" section is malformed.
@@ -59,7 +57,6 @@ class MetabaseEngine {
     uint64_t generation = 0;
   };
   struct Waiter {
-    uint64_t ticket;
     const Path* path;
     DWORD access;
   };
@@ -70,8 +67,7 @@ class MetabaseEngine {
     std::string metabase;
   };
 
-  // The key a handle and a relative path name, and its folded path from the
-  // root; null for an unknown handle or a missing key, with the status in `result`.
+  // The key a handle and a relative path name, and its folded path; else null and the status.
   MetabaseNode* Find(METADATA_HANDLE handle, std::u16string_view path, HRESULT& result, Path* full = nullptr);
   MetabaseNode* Walk(const Path& path) const;
   const Handle* Writable(METADATA_HANDLE handle, HRESULT& result) const;
@@ -86,9 +82,9 @@ class MetabaseEngine {
   std::unique_ptr<MetabaseNode> root_;
   std::string saved_;
   std::map<METADATA_HANDLE, Handle> handles_;
-  std::vector<Waiter> waiters_;
-  std::u16string folded_;    // Find's, kept to spare an allocation per call
-  uint64_t generation_ = 1;  // a restore replaces every key
+  std::map<uint64_t, Waiter> waiters_;  // by ticket: first come, first served
+  std::u16string folded_;               // Find's, kept to spare an allocation per call
+  uint64_t generation_ = 1;             // a restore replaces every key
   std::vector<StoredBackup> backups_;
   METADATA_HANDLE nextHandle_ = 0;
   uint64_t nextTicket_ = 0;

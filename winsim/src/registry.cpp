@@ -107,7 +107,39 @@ LONG End(Host::Call& call, int64_t status, PHKEY out = nullptr) {
   return static_cast<LONG>(status);
 }
 
-LONG Opened(Host::Call& call, Names path, REGSAM access, PHKEY out) {
+// RegOpenKeyExW, and RegCreateKeyExW when `create` allows making what is missing.
+LONG OpenKey(const char* name, HKEY hKey, LPCWSTR lpSubKey, DWORD options, REGSAM access, PHKEY out,
+             LPDWORD disposition, bool create) {
+  Host::Call call(name);
+  call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey).Set("options", options).Set("access", access);
+  const std::u16string subKey(winsim::FromArgument(lpSubKey));
+  if (auto fault = call.Fault(std::nullopt, subKey)) return End(call, *fault, out);
+  if (!out || (create && !lpSubKey)) return End(call, ERROR_INVALID_PARAMETER, out);
+  const auto* base = Base(call, hKey);
+  if (!base) return End(call, ERROR_INVALID_HANDLE, out);
+  const auto names = Split(subKey);
+  if (!names) return End(call, ERROR_BAD_PATHNAME, out);
+  Json* key = Resolve(call, base->path);
+  if (!key) return End(call, ERROR_KEY_DELETED, out);
+  // Find how much exists before changing anything.
+  Names path = base->path;
+  size_t existing = 0;
+  Walk(key, *names, existing, &path);
+  const bool creates = existing < names->size();
+  if (creates && !create) return End(call, ERROR_FILE_NOT_FOUND, out);
+  if (!call.state.administrator && (creates || (access & kChangeRights))) return End(call, ERROR_ACCESS_DENIED, out);
+  if (creates) {
+    key = Walk(Resolve(call, base->path, true), *names, existing);
+    for (size_t i = existing; i < names->size(); ++i) {
+      if (!key->contains("children")) (*key)["children"] = Json::array();
+      (*key)["children"].push_back(
+          {{"name", winsim::ToUtf8((*names)[i])}, {"values", Json::array()}, {"children", Json::array()}});
+      key = &(*key)["children"].back();
+      path.push_back((*names)[i]);
+    }
+    call.state.WriteImage();
+  }
+  if (disposition) *disposition = creates ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   const uintptr_t value = call.NewHandle();
   call.state.registryKeys[value] = {std::move(path), Granted(access)};
   call.Set("outKey", value).Finish(ERROR_SUCCESS);
@@ -118,57 +150,12 @@ LONG Opened(Host::Call& call, Names path, REGSAM access, PHKEY out) {
 }  // namespace
 
 LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
-  Host::Call call("RegOpenKeyExW");
-  call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey).Set("options", ulOptions).Set("access", samDesired);
-  const std::u16string subKey(winsim::FromArgument(lpSubKey));
-  if (auto fault = call.Fault(std::nullopt, subKey)) return End(call, *fault, phkResult);
-  if (!phkResult) return End(call, ERROR_INVALID_PARAMETER);
-  const auto* base = Base(call, hKey);
-  if (!base) return End(call, ERROR_INVALID_HANDLE, phkResult);
-  const auto names = Split(subKey);
-  if (!names) return End(call, ERROR_BAD_PATHNAME, phkResult);
-  Json* key = Resolve(call, base->path);
-  if (!key) return End(call, ERROR_KEY_DELETED, phkResult);
-  Names path = base->path;
-  size_t walked = 0;
-  Walk(key, *names, walked, &path);
-  if (walked < names->size()) return End(call, ERROR_FILE_NOT_FOUND, phkResult);
-  if (!call.state.administrator && (samDesired & kChangeRights)) return End(call, ERROR_ACCESS_DENIED, phkResult);
-  return Opened(call, std::move(path), samDesired, phkResult);
+  return OpenKey("RegOpenKeyExW", hKey, lpSubKey, ulOptions, samDesired, phkResult, nullptr, false);
 }
 
 LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD dwOptions, REGSAM samDesired,
                             LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
-  Host::Call call("RegCreateKeyExW");
-  call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey).Set("options", dwOptions).Set("access", samDesired);
-  const std::u16string subKey(winsim::FromArgument(lpSubKey));
-  if (auto fault = call.Fault(std::nullopt, subKey)) return End(call, *fault, phkResult);
-  if (!phkResult || !lpSubKey) return End(call, ERROR_INVALID_PARAMETER, phkResult);
-  const auto* base = Base(call, hKey);
-  if (!base) return End(call, ERROR_INVALID_HANDLE, phkResult);
-  const auto names = Split(subKey);
-  if (!names) return End(call, ERROR_BAD_PATHNAME, phkResult);
-  if (!Resolve(call, base->path)) return End(call, ERROR_KEY_DELETED, phkResult);
-  // Find how much exists before changing anything.
-  Names path = base->path;
-  size_t existing = 0;
-  Walk(Resolve(call, base->path), *names, existing, &path);
-  const bool creates = existing < names->size();
-  if (!call.state.administrator && (creates || (samDesired & kChangeRights)))
-    return End(call, ERROR_ACCESS_DENIED, phkResult);
-  if (creates) {
-    Json* key = Walk(Resolve(call, base->path, true), *names, existing);
-    for (size_t i = existing; i < names->size(); ++i) {
-      if (!key->contains("children")) (*key)["children"] = Json::array();
-      (*key)["children"].push_back(
-          {{"name", winsim::ToUtf8((*names)[i])}, {"values", Json::array()}, {"children", Json::array()}});
-      key = &(*key)["children"].back();
-      path.push_back((*names)[i]);
-    }
-    call.state.WriteImage();
-  }
-  if (lpdwDisposition) *lpdwDisposition = creates ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-  return Opened(call, std::move(path), samDesired, phkResult);
+  return OpenKey("RegCreateKeyExW", hKey, lpSubKey, dwOptions, samDesired, phkResult, lpdwDisposition, true);
 }
 
 LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,

@@ -23,18 +23,11 @@ std::string Environment(const wchar_t* name) {
   wchar_t value[32768];
   const DWORD length = GetEnvironmentVariableW(name, value, 32768);
   if (length == 0 || length >= 32768) return {};
-  std::string text(static_cast<size_t>(
-                       WideCharToMultiByte(CP_UTF8, 0, value, static_cast<int>(length), nullptr, 0, nullptr, nullptr)),
-                   '\0');
-  WideCharToMultiByte(CP_UTF8, 0, value, static_cast<int>(length), text.data(), static_cast<int>(text.size()), nullptr,
-                      nullptr);
-  return text;
+  return ToUtf8(std::u16string(value, value + length));
 }
 
-// One metabase as the server loads it: the "iis" part of the image named by
-// WINSIM_HOST (the stock image when that is unset or names no file yet), its
-// fault plan, and the journal named by WINSIM_JOURNAL. Written back, only the
-// "iis" part of the file as it is then changes.
+// The "iis" part of WINSIM_HOST's image (or the stock one), its faults and
+// journal; written back, only that part of the file as it is then changes.
 class ServerMetabase final : public Site {
  public:
   ServerMetabase() : imagePath_(Environment(L"WINSIM_HOST")) {
