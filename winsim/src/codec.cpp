@@ -52,20 +52,6 @@ Json Candidate(Form form, const Bytes& bytes) {
   return entries;
 }
 
-}  // namespace
-
-std::string ToHex(const void* data, size_t length) {
-  static const char digits[] = "0123456789abcdef";
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  std::string hex;
-  hex.reserve(length * 2);
-  for (size_t i = 0; i < length; ++i) {
-    hex += digits[bytes[i] >> 4];
-    hex += digits[bytes[i] & 0xF];
-  }
-  return hex;
-}
-
 std::optional<Bytes> FromHex(const std::string& hex) {
   if (hex.size() % 2 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return std::nullopt;
   Bytes bytes;
@@ -98,11 +84,18 @@ std::optional<Bytes> Decode(Form form, const Json& value) {
   return std::nullopt;
 }
 
-Json Encode(Form form, const Bytes& bytes) {
-  Json candidate = Candidate(form, bytes);
-  // Text that UTF-8 cannot carry (a NUL inside, a lone surrogate) stays in hex.
-  if (candidate.is_null() || Decode(form, candidate) != bytes) return Json();
-  return candidate;
+}  // namespace
+
+std::string ToHex(const void* data, size_t length) {
+  static const char digits[] = "0123456789abcdef";
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  std::string hex;
+  hex.reserve(length * 2);
+  for (size_t i = 0; i < length; ++i) {
+    hex += digits[bytes[i] >> 4];
+    hex += digits[bytes[i] & 0xF];
+  }
+  return hex;
 }
 
 Bytes EntryBytes(const Json& entry, const char* valueField, Form form, const std::string& where) {
@@ -117,11 +110,12 @@ Bytes EntryBytes(const Json& entry, const char* valueField, Form form, const std
 }
 
 void PutBytes(Json& entry, const char* valueField, Form form, const Bytes& bytes) {
-  Json value = Encode(form, bytes);
-  if (value.is_null()) {
-    entry["hex"] = ToHex(bytes.data(), bytes.size());
-  } else {
+  Json value = Candidate(form, bytes);
+  // Text that UTF-8 cannot carry (a NUL inside, a lone surrogate) stays in hex.
+  if (!value.is_null() && Decode(form, value) == bytes) {
     entry[valueField] = std::move(value);
+  } else {
+    entry["hex"] = ToHex(bytes.data(), bytes.size());
   }
 }
 

@@ -20,8 +20,7 @@ inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_
 std::u16string Fold(std::u16string_view text);
 bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b);
 
-// A NUL-terminated wide argument (WCHAR is 16 bits wide on every platform);
-// null gives an empty text.
+// A NUL-terminated wide argument (WCHAR is 16 bits everywhere); null is empty.
 template <typename Char>
 std::u16string_view FromArgument(const Char* text) {
   static_assert(sizeof(Char) == sizeof(char16_t));
@@ -35,20 +34,13 @@ using Bytes = std::string;
 enum class Form { Number32, Number64, Text, Texts, Hex };
 
 std::string ToHex(const void* data, size_t length);
-std::optional<Bytes> FromHex(const std::string& hex);
-
-// The bytes a "value"/"data" form stands for; nothing when it does not fit.
-std::optional<Bytes> Decode(Form form, const Json& value);
-// The form that gives exactly these bytes back, or null: then only hex will do.
-Json Encode(Form form, const Bytes& bytes);
 
 // An entry's bytes from its `valueField` or its "hex"; throws std::invalid_argument.
 Bytes EntryBytes(const Json& entry, const char* valueField, Form form, const std::string& where);
 // Puts the bytes into an entry as `valueField` when well formed, else as lower-case "hex".
 void PutBytes(Json& entry, const char* valueField, Form form, const Bytes& bytes);
 
-// Image fields: each throws std::invalid_argument naming `where` when the
-// field is not what it must be; a missing field takes the fallback, if any.
+// Image fields: std::invalid_argument naming `where` unless well formed (or missing, with a fallback).
 [[noreturn]] void Invalid(const std::string& where, const std::string& what);
 uint32_t Number32(const Json& object, const char* field, const std::string& where,
                   std::optional<uint32_t> fallback = std::nullopt);

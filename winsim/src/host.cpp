@@ -157,7 +157,7 @@ Host::Call::Call(const char* name)
     : Site::Call(Host::Instance(), name), state(Host::Instance().state_), thread([]() -> ThreadState& {
         thread_local ThreadState current;
         const uint64_t generation = Host::Instance().generation_;
-        if (current.generation != generation) current = ThreadState{0, generation, "", 0};
+        if (current.generation != generation) current = ThreadState{0, generation, ""};
         return current;
       }()) {}
 

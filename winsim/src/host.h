@@ -15,8 +15,7 @@
 
 namespace winsim {
 
-// The simulated machine, one per process: its state is reached only through
-// a Host::Call, which holds the host's one lock.
+// The simulated machine, one per process, its state reached through a Host::Call.
 class Host final : public Site {
  public:
   class Call;
@@ -34,8 +33,7 @@ class Host final : public Site {
     size_t service = 0;
   };
   struct State {
-    // The image as it will be written, but for the metabase and backups,
-    // which the engine keeps; the registry, services and broadcasts live here.
+    // The image as it will be written, but for the metabase and backups the engine keeps.
     Json document;
     bool administrator = true;
     std::string comApartment = "none";         // "none", "STA" or "MTA"
@@ -49,8 +47,7 @@ class Host final : public Site {
   };
 
  private:
-  // The control API, each under the lock. A reset keeps the journal in
-  // memory unless KeepJournal(false) said otherwise.
+  // The control API; a reset keeps the journal in memory unless KeepJournal(false).
   friend void ResetHost(const std::string&);
   friend void ResetHostToStock();
   friend void ResetHostFromFile(const std::string&);
@@ -72,7 +69,6 @@ struct ThreadState {
   DWORD lastError = 0;
   uint64_t generation = 0;
   std::string comApartment;  // "" until the thread's first COM call
-  int comInitializations = 0;
 };
 
 // How a registry value of this type is written in an image when well formed.

@@ -94,16 +94,11 @@ struct MetabaseNode {
     const std::string here = where + "/" + key["name"].get<std::string>();
     for (const auto& entry : ArrayField(key, "records", here)) {
       if (!entry.is_object()) Invalid(here, "a record is not an object");
-      MetabaseRecord record{Number32(entry, "id", here),
-                            Number32(entry, "attributes", here),
-                            Number32(entry, "userType", here),
-                            Number32(entry, "dataType", here),
-                            {},
-                            entry.dump()};
-      if (record.dataType < DWORD_METADATA || record.dataType > MULTISZ_METADATA)
-        Invalid(here, "\"dataType\" is not 1 to 5");
-      record.bytes = EntryBytes(entry, "value", FormOf(record.dataType), here);
-      node->records.push_back(std::move(record));
+      const DWORD type = Number32(entry, "dataType", here);
+      if (type < DWORD_METADATA || type > MULTISZ_METADATA) Invalid(here, "\"dataType\" is not 1 to 5");
+      node->records.push_back({Number32(entry, "id", here), Number32(entry, "attributes", here),
+                               Number32(entry, "userType", here), type, EntryBytes(entry, "value", FormOf(type), here),
+                               entry.dump()});
     }
     for (const auto& child : ArrayField(key, "children", here)) node->Adopt(FromJson(child, here, node.get()));
     return node;
@@ -246,22 +241,15 @@ HRESULT MetabaseEngine::OpenKey(Site::Call& call, METADATA_HANDLE handle, LPCWST
   if (!node) return result;
   const uint64_t ticket = ++nextTicket_;
   waiters_[ticket] = {&full, access};
-  bool waited = false;
-  Clock::time_point deadline;
-  while (result == S_OK) {
-    if (!node) {
-      result = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    } else if (!Blocked(full, access, ticket)) {
-      break;
-    } else if (!waited) {
-      waited = true;  // only the conflict counts against the time-out
-      deadline = Deadline(timeout);
-    } else if (changed_.wait_until(call.lock, deadline) == std::cv_status::timeout && Blocked(full, access, ticket)) {
+  const Clock::time_point deadline = Deadline(timeout);  // the host's lock is held: only the conflict counts
+  while (node && Blocked(full, access, ticket)) {
+    if (changed_.wait_until(call.lock, deadline) == std::cv_status::timeout && Blocked(full, access, ticket)) {
       result = HRESULT_FROM_WIN32(ERROR_PATH_BUSY);
-    } else {
-      node = Walk(full);  // a restore may have taken it
+      break;
     }
+    node = Walk(full);  // a restore may have taken it
   }
+  if (!node) result = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
   waiters_.erase(ticket);
   if (result == S_OK) {
     *newHandle = ++nextHandle_;
@@ -316,7 +304,7 @@ HRESULT MetabaseEngine::EnumKeys(Site::Call& call, METADATA_HANDLE handle, LPCWS
   const std::u16string& child = node->children[index]->name;
   std::copy(child.begin(), child.end(), name);
   name[child.size()] = 0;
-  call.Set("name", ToUtf8(child));
+  call.Text("name", name);
   return S_OK;
 }
 
@@ -375,7 +363,7 @@ HRESULT MetabaseEngine::SetData(Site::Call& call, METADATA_HANDLE handle, LPCWST
                         record->dwMDUserType,
                         record->dwMDDataType,
                         Bytes(reinterpret_cast<const char*>(record->pbMDData), record->dwMDDataLen),
-                        {}};
+                        ""};
   Json entry = {{"id", stored.id},
                 {"attributes", stored.attributes},
                 {"userType", stored.userType},
@@ -383,13 +371,10 @@ HRESULT MetabaseEngine::SetData(Site::Call& call, METADATA_HANDLE handle, LPCWST
   PutBytes(entry, "value", FormOf(stored.dataType), stored.bytes);
   stored.text = entry.dump(-1, ' ', false, Json::error_handler_t::replace);
   node->Touch();
-  const auto existing = std::find_if(node->records.begin(), node->records.end(),
-                                     [&](const MetabaseRecord& other) { return other.id == stored.id; });
-  if (existing != node->records.end()) {
-    *existing = std::move(stored);  // keeps its place
-  } else {
-    node->records.push_back(std::move(stored));
-  }
+  auto existing = std::find_if(node->records.begin(), node->records.end(),
+                               [&](const MetabaseRecord& other) { return other.id == stored.id; });
+  if (existing == node->records.end()) existing = node->records.insert(existing, MetabaseRecord());
+  *existing = std::move(stored);  // a replaced record keeps its place
   return S_OK;
 }
 
@@ -474,11 +459,6 @@ HRESULT MetabaseEngine::DeleteBackup(Site::Call& call, LPCWSTR name, DWORD versi
 HRESULT MetabaseEngine::Restore(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags) {
   call.Text("name", name).Set("version", version).Set("flags", flags);
   return ChangeBackups(call, FromArgument(name), version, flags, kRestore);
-}
-
-int MetabaseEngine::OpenHandles() const {
-  return static_cast<int>(
-      std::count_if(handles_.begin(), handles_.end(), [](const auto& entry) { return !entry.second.held; }));
 }
 
 }  // namespace winsim

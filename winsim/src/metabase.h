@@ -2,6 +2,7 @@
 
 #include <winsim/metabase_interface.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -23,8 +24,6 @@ class MetabaseEngine {
   // Throws std::invalid_argument when the image's "iis" section is malformed.
   MetabaseEngine(const Json& iis, double timeoutScale);
   ~MetabaseEngine();
-  MetabaseEngine(const MetabaseEngine&) = delete;
-  MetabaseEngine& operator=(const MetabaseEngine&) = delete;
 
   HRESULT OpenKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, DWORD access, DWORD timeout,
                   PMETADATA_HANDLE newHandle);
@@ -40,7 +39,10 @@ class MetabaseEngine {
   HRESULT Restore(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags);
 
   // The rest under the site's lock, too.
-  int OpenHandles() const;  // opened by callers and not yet closed; held keys do not count
+  int OpenHandles() const {  // held keys do not count
+    return static_cast<int>(
+        std::count_if(handles_.begin(), handles_.end(), [](auto& entry) { return !entry.second.held; }));
+  }
   // The image's "metabase" as last saved and its "backups", serialized.
   const std::string& SavedText() const { return saved_; }
   std::string BackupsText() const;

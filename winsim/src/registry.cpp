@@ -1,5 +1,4 @@
-// HKEY_LOCAL_MACHINE, kept in the image document itself so that what nobody
-// wrote keeps its form; handles name their key by stored names from the hive.
+// HKEY_LOCAL_MACHINE, kept in the image document so that what nobody wrote keeps its form.
 #include <cstring>
 
 #include "host.h"
@@ -21,8 +20,7 @@ using winsim::Json;
 using Names = std::vector<std::u16string>;
 
 constexpr uint64_t kLocalMachine = 0x80000002u;
-// What a caller without administrative rights may not do under the machine
-// hive, as on a default Windows installation.
+// What a caller without administrative rights may not do, as on a default installation.
 constexpr REGSAM kChangeRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC |
                                  WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
 
@@ -175,12 +173,8 @@ LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved,
   const DWORD type = (*value)["type"].get<DWORD>();
   const winsim::Bytes bytes = winsim::EntryBytes(*value, "data", winsim::RegistryForm(type), "a value");
   const DWORD size = static_cast<DWORD>(bytes.size());
-  LONG status = ERROR_SUCCESS;
-  if (lpData && *lpcbData < size) {
-    status = ERROR_MORE_DATA;
-  } else if (lpData) {
-    std::memcpy(lpData, bytes.data(), bytes.size());
-  }
+  const LONG status = lpData && *lpcbData < size ? ERROR_MORE_DATA : ERROR_SUCCESS;
+  if (lpData && status == ERROR_SUCCESS) std::memcpy(lpData, bytes.data(), bytes.size());
   if (lpType) *lpType = type;
   if (lpcbData) *lpcbData = size;
   call.Set("outType", type).Set("outSize", size);

@@ -69,8 +69,6 @@ class Site {
 class Site::Call {
  public:
   Call(Site& site, const char* name);
-  Call(const Call&) = delete;
-  Call& operator=(const Call&) = delete;
   ~Call();
 
   Site& site;

@@ -1,5 +1,4 @@
-// The metabase engine as an in-process COM server, registered by the Windows
-// tests under the admin base class: Wine has no admin base object of its own.
+// The metabase engine as an in-process COM server for the Windows tests: Wine has none.
 #include <windows.h>
 
 // The one definition of the admin base GUIDs in the server.
@@ -17,8 +16,7 @@
 namespace winsim {
 namespace {
 
-// Read through the Win32 environment: a test sets it with
-// SetEnvironmentVariableW, which the C runtime's copy never sees.
+// Tests set it with SetEnvironmentVariableW, which the C runtime's copy never sees.
 std::string Environment(const wchar_t* name) {
   wchar_t value[32768];
   const DWORD length = GetEnvironmentVariableW(name, value, 32768);
@@ -67,8 +65,7 @@ class ServerMetabase final : public Site {
   Json loaded_;
 };
 
-// While any object lives they share one metabase; after the last one goes,
-// the next activation loads the image afresh, and the DLL may be unloaded.
+// Objects share one metabase while any lives; after that, the next activation loads afresh.
 std::mutex currentMutex;
 std::weak_ptr<ServerMetabase> current;
 

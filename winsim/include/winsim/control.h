@@ -1,8 +1,7 @@
-// The in-process control surface of the simulated host, for tests only.
-// The production library never exports it.
+// The simulated host's in-process control surface, for tests; the library never exports it.
 #pragma once
 
-#include <winsim/win32_base.h>
+#include <winsim/windows.h>
 
 #include <string>
 #include <vector>
@@ -23,8 +22,7 @@ struct OpenResources {
 WINSIM_API void ResetHost(const std::string& image);
 WINSIM_API void ResetHostToStock();
 
-// Loads the host from an image file exactly as WINSIM_HOST does at start-up
-// (stock image when missing, bare machine when invalid) and writes back to it.
+// Loads and writes back an image file exactly as WINSIM_HOST does at start-up.
 WINSIM_API void ResetHostFromFile(const std::string& path);
 
 WINSIM_API std::string StockImage();

@@ -1,4 +1,4 @@
 // IMSAdminBaseW for the metabase's COM face; the Windows server's copy names the real one.
 #pragma once
 
-#include <winsim/win32_metabase.h>
+#include <winsim/windows.h>
