@@ -218,10 +218,14 @@ bool MetabaseEngine::Blocked(const Path& path, DWORD access, uint64_t ticket) co
     if (conflicts(handle.path, handle.access)) return true;
   }
   // First come, first served: an earlier waiter for a related key goes first.
-  for (auto waiter = waiters_.begin(); waiter != waiters_.lower_bound(ticket); ++waiter) {
-    if (conflicts(*waiter->second.path, waiter->second.access)) return true;
+  for (auto waiter = waiters_.begin(); waiter != waiters_.end() && waiter->ticket < ticket; ++waiter) {
+    if (conflicts(*waiter->path, waiter->access)) return true;
   }
   return false;
+}
+
+void MetabaseEngine::Leave(uint64_t ticket) {
+  waiters_.erase(std::find_if(waiters_.begin(), waiters_.end(), [&](auto& waiter) { return waiter.ticket == ticket; }));
 }
 
 MetabaseEngine::Clock::time_point MetabaseEngine::Deadline(DWORD milliseconds) const {
@@ -240,17 +244,18 @@ HRESULT MetabaseEngine::OpenKey(Site::Call& call, METADATA_HANDLE handle, LPCWST
   MetabaseNode* node = Find(handle, FromArgument(path), result, &full);
   if (!node) return result;
   const uint64_t ticket = ++nextTicket_;
-  waiters_[ticket] = {&full, access};
-  const Clock::time_point deadline = Deadline(timeout);  // the host's lock is held: only the conflict counts
+  waiters_.push_back({ticket, &full, access});
+  std::optional<Clock::time_point> deadline;  // from the first conflict: only the conflict counts
   while (node && Blocked(full, access, ticket)) {
-    if (changed_.wait_until(call.lock, deadline) == std::cv_status::timeout && Blocked(full, access, ticket)) {
+    if (!deadline) deadline = Deadline(timeout);
+    if (changed_.wait_until(call.lock, *deadline) == std::cv_status::timeout && Blocked(full, access, ticket)) {
       result = HRESULT_FROM_WIN32(ERROR_PATH_BUSY);
       break;
     }
     node = Walk(full);  // a restore may have taken it
   }
   if (!node) result = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-  waiters_.erase(ticket);
+  Leave(ticket);
   if (result == S_OK) {
     *newHandle = ++nextHandle_;
     handles_[*newHandle] = {std::move(full), access, false, node, generation_};
@@ -384,12 +389,12 @@ HRESULT MetabaseEngine::SaveData(Site::Call& call) {
   // writers that come later wait behind the save, so that it is not starved.
   const uint64_t ticket = ++nextTicket_;
   static const Path everything;
-  waiters_[ticket] = {&everything, METADATA_PERMISSION_READ};
+  waiters_.push_back({ticket, &everything, METADATA_PERMISSION_READ});
   const bool closed = changed_.wait_until(call.lock, Deadline(kSaveWaitMilliseconds), [this] {
     return std::none_of(handles_.begin(), handles_.end(),
                         [](const auto& entry) { return entry.second.access & METADATA_PERMISSION_WRITE; });
   });
-  waiters_.erase(ticket);
+  Leave(ticket);
   changed_.notify_all();
   if (!closed) return HRESULT_FROM_WIN32(ERROR_PATH_BUSY);
   saved_ = root_->Text();

@@ -59,6 +59,7 @@ class MetabaseEngine {
     uint64_t generation = 0;
   };
   struct Waiter {
+    uint64_t ticket;
     const Path* path;
     DWORD access;
   };
@@ -75,6 +76,7 @@ class MetabaseEngine {
   const Handle* Writable(METADATA_HANDLE handle, HRESULT& result) const;
   bool Blocked(const Path& path, DWORD access, uint64_t ticket) const;
   Clock::time_point Deadline(DWORD milliseconds) const;
+  void Leave(uint64_t ticket);
   std::vector<StoredBackup>::iterator FindBackup(const std::u16string& name, DWORD version);
   enum BackupChange { kBackup, kDelete, kRestore };
   HRESULT ChangeBackups(Site::Call& call, std::u16string_view name, DWORD version, DWORD flags, BackupChange change);
@@ -84,9 +86,9 @@ class MetabaseEngine {
   std::unique_ptr<MetabaseNode> root_;
   std::string saved_;
   std::map<METADATA_HANDLE, Handle> handles_;
-  std::map<uint64_t, Waiter> waiters_;  // by ticket: first come, first served
-  std::u16string folded_;               // Find's, kept to spare an allocation per call
-  uint64_t generation_ = 1;             // a restore replaces every key
+  std::vector<Waiter> waiters_;  // by ticket: first come, first served
+  std::u16string folded_;        // Find's, kept to spare an allocation per call
+  uint64_t generation_ = 1;      // a restore replaces every key
   std::vector<StoredBackup> backups_;
   METADATA_HANDLE nextHandle_ = 0;
   uint64_t nextTicket_ = 0;
