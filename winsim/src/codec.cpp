@@ -199,12 +199,4 @@ std::u16string Fold(std::u16string_view text) {
   return folded;
 }
 
-bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace winsim
