@@ -22,11 +22,11 @@ class AdminBaseTest : public HostTest {
  protected:
   void SetUp() override { Use(Stock()); }
   void TearDown() override {
-    Disconnect();
+    if (admin) admin->Release();
     HostTest::TearDown();
   }
   void Use(const Json& image) {
-    Disconnect();
+    if (admin) admin->Release();
     Reset(image);
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     IClassFactory* factory = nullptr;
@@ -34,10 +34,6 @@ class AdminBaseTest : public HostTest {
                      reinterpret_cast<void**>(&factory));
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IMSAdminBase_W, reinterpret_cast<void**>(&admin)), S_OK);
     factory->Release();
-  }
-  void Disconnect() {
-    if (admin) admin->Release();
-    admin = nullptr;
   }
   METADATA_HANDLE Open(const char16_t* path, DWORD access = kReadWrite, HRESULT* status = nullptr,
                        DWORD timeout = 1000) {
@@ -154,6 +150,16 @@ TEST_F(AdminBaseTest, AConflictingOpenWaitsForTheCloseAndWaitersAreServedInTurn)
   second.join();
   EXPECT_EQ(order, (std::vector<int>{1, 2}));
   EXPECT_LT(Clock::now() - released, std::chrono::milliseconds(500));
+}
+
+TEST_F(AdminBaseTest, ABusyOpenGivesUpAfterItsScaledTimeOut) {
+  Use(WithTimeoutScale(WithHeldKey(Stock(), "/LM/W3SVC", 1), 0.1));
+  const auto start = Clock::now();
+  HRESULT status = 0;
+  EXPECT_EQ(Open(u"/LM/W3SVC/1", kReadWrite, &status, 1000), 0u);
+  EXPECT_EQ(status, kPathBusy);
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(100));
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(900));
 }
 
 TEST_F(AdminBaseTest, SaveDataWaitsForWriteHandlesAndOnlyItWritesTheMetabase) {
