@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "stock_image.h"
+#include "codec.h"
 #include "support/host_image.h"
 #include "support/virtual_directory_records.h"
 #include "windows/library.h"

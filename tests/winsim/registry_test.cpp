@@ -23,7 +23,7 @@ class RegistryHostTest : public HostTest {
   }
 };
 
-TEST_F(RegistryHostTest, NamesMatchWithoutCaseKeepTheirStoredFormAndCreateMakesThePath) {
+TEST_F(RegistryHostTest, NamesMatchWithoutCaseCreateMakesThePathAndOnlyLeavesAreDeleted) {
   Reset(Php(Json::array(
       {{{"name", "IniFilePath"}, {"type", 1}, {"data", "C:\\PHP"}}, {{"name", "Other"}, {"type", 1}, {"data", "x"}}})));
   HKEY key = Open(u"software\\php", KEY_SET_VALUE);
@@ -32,58 +32,60 @@ TEST_F(RegistryHostTest, NamesMatchWithoutCaseKeepTheirStoredFormAndCreateMakesT
   HKEY created = nullptr;
   EXPECT_EQ(RegCreateKeyExW(key, u"sub\\A\\B", 0, nullptr, 0, KEY_READ, nullptr, &created, nullptr), 0);
   EXPECT_EQ(RegCloseKey(created), 0);
-  EXPECT_EQ(RegCloseKey(key), 0);
   const Json php = RegistryKeyAt(Image(), "SOFTWARE\\PHP");
   EXPECT_EQ(php["values"], Json::parse(R"([{"name": "IniFilePath", "type": 1, "data": "D:"},
                                            {"name": "Other", "type": 1, "data": "x"}])"))
       << "the replaced value keeps its name and place";
   EXPECT_EQ(RegistryKeyAt(Image(), "SOFTWARE\\PHP\\sub\\A\\B"),
             Json::parse(R"({"name": "B", "values": [], "children": []})"));
+  EXPECT_EQ(RegDeleteKeyW(key, u"sub\\A"), ERROR_ACCESS_DENIED) << "A has a subkey";
+  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\php\\SUB\\a\\b"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP\\sub\\A\\B"), ERROR_FILE_NOT_FOUND);
+  EXPECT_TRUE(RegistryKeyAt(Image(), "SOFTWARE\\PHP\\sub\\A\\B").is_null());
+  const std::string phpKey = std::to_string(reinterpret_cast<uintptr_t>(key));
+  EXPECT_EQ(RegCloseKey(key), 0);
+  auto line = [&](const char* call, size_t index) {
+    Json found = Calls(call)[index];
+    found.erase("thread");
+    return found.dump();
+  };
+  EXPECT_EQ(line("RegCreateKeyExW", 0), R"({"call":"RegCreateKeyExW","key":)" + phpKey +
+                                            R"(,"subKey":"sub\\A\\B","options":0,"access":131097,"outKey":)" +
+                                            std::to_string(reinterpret_cast<uintptr_t>(created)) + R"(,"result":0})");
+  EXPECT_EQ(line("RegDeleteKeyW", 0),
+            R"({"call":"RegDeleteKeyW","key":)" + phpKey + R"(,"subKey":"sub\\A","result":5})");
+  EXPECT_EQ(line("RegDeleteKeyW", 1),
+            R"({"call":"RegDeleteKeyW","key":2147483650,"subKey":"SOFTWARE\\php\\SUB\\a\\b","result":0})");
 }
 
-TEST_F(RegistryHostTest, AKeyWithSubkeysIsNotDeleted) {
-  Reset(Php(Json::array({{{"name", "v"}, {"type", 1}, {"data", ""}}}),
-            Json::array({{{"name", "Leaf"}, {"values", Json::array()}, {"children", Json::array()}}})));
-  HKEY key = nullptr;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Missing", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(key, nullptr);
-  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP"), ERROR_ACCESS_DENIED) << "PHP has a subkey";
-  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\php\\leaf"), ERROR_SUCCESS);
-  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP"), ERROR_SUCCESS) << "values go with the key";
-  EXPECT_TRUE(RegistryKeyAt(Image(), "SOFTWARE\\PHP").is_null());
-}
-
-TEST_F(RegistryHostTest, EachHandleHasTheRightsItWasOpenedWith) {
+TEST_F(RegistryHostTest, HandlesHaveTheRightsTheyWereOpenedWithWithinTheCallers) {
   const char16_t text[] = u"x";
   const struct {
+    bool administrator;
     REGSAM access;
-    LONG set;
-    LONG query;
+    LONG open, set, query;
   } cases[] = {
-      {KEY_QUERY_VALUE, ERROR_ACCESS_DENIED, ERROR_SUCCESS},
-      {KEY_SET_VALUE, ERROR_SUCCESS, ERROR_ACCESS_DENIED},
-      {KEY_QUERY_VALUE | KEY_SET_VALUE, ERROR_SUCCESS, ERROR_SUCCESS},
+      {true, KEY_QUERY_VALUE, ERROR_SUCCESS, ERROR_ACCESS_DENIED, ERROR_SUCCESS},
+      {true, KEY_SET_VALUE, ERROR_SUCCESS, ERROR_SUCCESS, ERROR_ACCESS_DENIED},
+      {false, KEY_SET_VALUE, ERROR_ACCESS_DENIED, 0, 0},
+      {false, KEY_READ, ERROR_SUCCESS, ERROR_ACCESS_DENIED, ERROR_SUCCESS},
   };
-  Reset(WithRegistryValue(Stock(), "SOFTWARE", {{"name", "v"}, {"type", 1}, {"data", ""}}));
+  Json image = Php(Json::array({{{"name", "v"}, {"type", 1}, {"data", ""}}}));
   for (const auto& c : cases) {
-    HKEY key = Open(u"SOFTWARE", c.access);
-    EXPECT_EQ(RegSetValueExW(key, u"v", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), c.set)
-        << c.access;
+    image["caller"]["administrator"] = c.administrator;
+    Reset(image);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, c.access, &key), c.open);
+    if (!key) continue;
+    EXPECT_EQ(RegSetValueExW(key, u"v", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), c.set);
     DWORD size = 0;
-    EXPECT_EQ(RegQueryValueExW(key, u"v", nullptr, nullptr, nullptr, &size), c.query) << c.access;
+    EXPECT_EQ(RegQueryValueExW(key, u"v", nullptr, nullptr, nullptr, &size), c.query);
     RegCloseKey(key);
   }
-}
-
-TEST_F(RegistryHostTest, ACallerWithoutAdministrativeRightsOnlyReads) {
-  Json image = Php(Json::array());
-  image["caller"]["administrator"] = false;
-  Reset(image);
   HKEY key = nullptr;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, KEY_SET_VALUE, &key), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\New", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
-            ERROR_ACCESS_DENIED)
-      << "no new keys";
+            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\New", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\PHP", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(key);
@@ -113,8 +115,7 @@ TEST_F(RegistryHostTest, WrittenValuesAreDataWhenWellFormedForTheirTypeElseHex) 
     Json expected = {{"name", "v"}, {"type", c.type}};
     expected.update(c.form);
     EXPECT_EQ(RegistryValueAt(Image(), "SOFTWARE", "v"), expected) << c.form.dump();
-    // And the form reads back as the same bytes.
-    Reset(Image());
+    Reset(Image());  // and the form reads back as the same bytes
     key = Open(u"SOFTWARE", KEY_QUERY_VALUE);
     std::vector<uint8_t> read(16);
     DWORD size = 16, type = 0;

@@ -7,16 +7,13 @@
 
 namespace {
 
-// Modified UTF-8 differs from UTF-8 only for NUL and characters outside the
-// BMP, which test images do not hold.
+// Modified UTF-8 differs only for NUL and outside the BMP, which test images do not hold.
 std::string ToUtf8(JNIEnv* env, jstring text) {
   const char* chars = env->GetStringUTFChars(text, nullptr);
   std::string utf8(chars);
   env->ReleaseStringUTFChars(text, chars);
   return utf8;
 }
-
-jstring FromUtf8(JNIEnv* env, const std::string& text) { return env->NewStringUTF(text.c_str()); }
 
 }  // namespace
 
@@ -31,11 +28,11 @@ JNIEXPORT void JNICALL Java_com_vantora_winsim_SimulatedHost_reset(JNIEnv* env, 
 }
 
 JNIEXPORT jstring JNICALL Java_com_vantora_winsim_SimulatedHost_stockImage(JNIEnv* env, jclass) {
-  return FromUtf8(env, winsim::StockImage());
+  return env->NewStringUTF(winsim::StockImage().c_str());
 }
 
 JNIEXPORT jstring JNICALL Java_com_vantora_winsim_SimulatedHost_image(JNIEnv* env, jclass) {
-  return FromUtf8(env, winsim::HostImage());
+  return env->NewStringUTF(winsim::HostImage().c_str());
 }
 
 JNIEXPORT jobjectArray JNICALL Java_com_vantora_winsim_SimulatedHost_journal(JNIEnv* env, jclass) {
@@ -43,7 +40,7 @@ JNIEXPORT jobjectArray JNICALL Java_com_vantora_winsim_SimulatedHost_journal(JNI
   jobjectArray array =
       env->NewObjectArray(static_cast<jsize>(lines.size()), env->FindClass("java/lang/String"), nullptr);
   for (size_t i = 0; i < lines.size(); ++i)
-    env->SetObjectArrayElement(array, static_cast<jsize>(i), FromUtf8(env, lines[i]));
+    env->SetObjectArrayElement(array, static_cast<jsize>(i), env->NewStringUTF(lines[i].c_str()));
   return array;
 }
 

@@ -2,8 +2,6 @@
 
 #include <stdexcept>
 
-#include "text.h"
-
 namespace winsim {
 namespace {
 
@@ -54,20 +52,6 @@ Json Candidate(Form form, const Bytes& bytes) {
   return entries;
 }
 
-}  // namespace
-
-std::string ToHex(const void* data, size_t length) {
-  static const char digits[] = "0123456789abcdef";
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  std::string hex;
-  hex.reserve(length * 2);
-  for (size_t i = 0; i < length; ++i) {
-    hex += digits[bytes[i] >> 4];
-    hex += digits[bytes[i] & 0xF];
-  }
-  return hex;
-}
-
 std::optional<Bytes> FromHex(const std::string& hex) {
   if (hex.size() % 2 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return std::nullopt;
   Bytes bytes;
@@ -100,11 +84,18 @@ std::optional<Bytes> Decode(Form form, const Json& value) {
   return std::nullopt;
 }
 
-Json Encode(Form form, const Bytes& bytes) {
-  Json candidate = Candidate(form, bytes);
-  // Text that UTF-8 cannot carry (a NUL inside, a lone surrogate) stays in hex.
-  if (candidate.is_null() || Decode(form, candidate) != bytes) return Json();
-  return candidate;
+}  // namespace
+
+std::string ToHex(const void* data, size_t length) {
+  static const char digits[] = "0123456789abcdef";
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  std::string hex;
+  hex.reserve(length * 2);
+  for (size_t i = 0; i < length; ++i) {
+    hex += digits[bytes[i] >> 4];
+    hex += digits[bytes[i] & 0xF];
+  }
+  return hex;
 }
 
 Bytes EntryBytes(const Json& entry, const char* valueField, Form form, const std::string& where) {
@@ -119,11 +110,12 @@ Bytes EntryBytes(const Json& entry, const char* valueField, Form form, const std
 }
 
 void PutBytes(Json& entry, const char* valueField, Form form, const Bytes& bytes) {
-  Json value = Encode(form, bytes);
-  if (value.is_null()) {
-    entry["hex"] = ToHex(bytes.data(), bytes.size());
-  } else {
+  Json value = Candidate(form, bytes);
+  // Text that UTF-8 cannot carry (a NUL inside, a lone surrogate) stays in hex.
+  if (!value.is_null() && Decode(form, value) == bytes) {
     entry[valueField] = std::move(value);
+  } else {
+    entry["hex"] = ToHex(bytes.data(), bytes.size());
   }
 }
 
@@ -148,6 +140,63 @@ const Json& ArrayField(const Json& object, const char* field, const std::string&
   if (!object.contains(field) || object[field].is_null()) return empty;
   if (!object[field].is_array()) Invalid(where, std::string("\"") + field + "\" is not an array");
   return object[field];
+}
+
+namespace {
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  static const uint8_t lead[] = {0, 0xC0, 0xE0, 0xF0};
+  const int extra = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+  out += static_cast<char>(lead[extra] | (cp >> (6 * extra)));
+  for (int i = extra; i-- > 0;) out += static_cast<char>(0x80 | ((cp >> (6 * i)) & 0x3F));
+}
+
+}  // namespace
+
+std::string ToUtf8(const std::u16string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+std::u16string ToUtf16(const std::string& text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    const size_t extra = b < 0x80 ? 0 : (b >> 5) == 0x6 ? 1 : (b >> 4) == 0xE ? 2 : (b >> 3) == 0x1E ? 3 : 4;
+    uint32_t cp = 0xFFFD;
+    size_t n = 1;
+    if (extra < 4 && i + extra < text.size()) {
+      cp = extra ? b & (0x3F >> extra) : b;
+      for (n = 1; n <= extra; ++n) cp = (cp << 6) | (text[i + n] & 0x3F);
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+    i += n;
+  }
+  return out;
+}
+
+std::u16string Fold(std::u16string_view text) {
+  std::u16string folded(text);
+  for (auto& c : folded) c = FoldCase(c);
+  return folded;
 }
 
 }  // namespace winsim

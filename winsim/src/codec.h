@@ -1,12 +1,37 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-
-#include "json.h"
+#include <string_view>
 
 namespace winsim {
+
+// Ordered, so that an image written back keeps the order it was loaded in.
+using Json = nlohmann::ordered_json;
+
+// Lone surrogates become U+FFFD: journal and image text must stay valid UTF-8.
+std::string ToUtf8(const std::u16string& text);
+std::u16string ToUtf16(const std::string& text);
+
+// Names compare without regard to case: equal names have equal folds.
+inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+std::u16string Fold(std::u16string_view text);
+inline bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  }
+  return true;
+}
+
+// A NUL-terminated wide argument (WCHAR is 16 bits everywhere); null is empty.
+template <typename Char>
+std::u16string_view FromArgument(const Char* text) {
+  static_assert(sizeof(Char) == sizeof(char16_t));
+  return text ? std::u16string_view(reinterpret_cast<const char16_t*>(text)) : std::u16string_view();
+}
 
 // Raw little-endian bytes, as the platform stores them.
 using Bytes = std::string;
@@ -15,25 +40,21 @@ using Bytes = std::string;
 enum class Form { Number32, Number64, Text, Texts, Hex };
 
 std::string ToHex(const void* data, size_t length);
-std::optional<Bytes> FromHex(const std::string& hex);
-
-// The bytes a "value"/"data" form stands for; nothing when it does not fit.
-std::optional<Bytes> Decode(Form form, const Json& value);
-// The form that gives exactly these bytes back, or null: then only hex will do.
-Json Encode(Form form, const Bytes& bytes);
 
 // An entry's bytes from its `valueField` or its "hex"; throws std::invalid_argument.
 Bytes EntryBytes(const Json& entry, const char* valueField, Form form, const std::string& where);
 // Puts the bytes into an entry as `valueField` when well formed, else as lower-case "hex".
 void PutBytes(Json& entry, const char* valueField, Form form, const Bytes& bytes);
 
-// Image fields: each throws std::invalid_argument naming `where` when the
-// field is not what it must be; a missing field takes the fallback, if any.
+// Image fields: std::invalid_argument naming `where` unless well formed (or missing, with a fallback).
 [[noreturn]] void Invalid(const std::string& where, const std::string& what);
 uint32_t Number32(const Json& object, const char* field, const std::string& where,
                   std::optional<uint32_t> fallback = std::nullopt);
 std::string TextField(const Json& object, const char* field, const std::string& where);
 // An array field, empty when missing or null.
 const Json& ArrayField(const Json& object, const char* field, const std::string& where);
+
+// The built-in image of a fresh IIS 6 machine, embedded at build time.
+std::string StockImageText();
 
 }  // namespace winsim

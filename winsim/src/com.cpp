@@ -10,13 +10,9 @@ const IID IID_IMSAdminBase_W = {0x70B51430, 0xB6CA, 0x11D0, {0xB9, 0xB9, 0x00, 0
 
 namespace {
 
-// The apartment a thread is in: the image's caller setting until the thread
-// initialises COM itself.
+// A thread is in the image caller's apartment until it initialises COM itself.
 std::string& Apartment(winsim::Host::Call& call) {
-  if (call.thread.comApartment.empty()) {
-    call.thread.comApartment = call.state.comApartment;
-    if (call.thread.comApartment != "none") call.thread.comInitializations = 1;
-  }
+  if (call.thread.comApartment.empty()) call.thread.comApartment = call.state.comApartment;
   return call.thread.comApartment;
 }
 
@@ -25,19 +21,16 @@ std::string& Apartment(winsim::Host::Call& call) {
 HRESULT CoInitializeEx(LPVOID, DWORD dwCoInit) {
   winsim::Host::Call call("CoInitializeEx");
   call.Set("coInit", dwCoInit);
-  if (auto fault = call.Fault()) {
-    call.Finish(*fault);
-    return static_cast<HRESULT>(*fault);
-  }
   std::string& apartment = Apartment(call);
   const std::string wanted = (dwCoInit & COINIT_APARTMENTTHREADED) ? "STA" : "MTA";
   HRESULT result = S_OK;
-  if (apartment == "none") {
+  if (auto fault = call.Fault()) {
+    result = static_cast<HRESULT>(*fault);
+  } else if (apartment == "none") {
     apartment = wanted;
   } else {
     result = apartment == wanted ? S_FALSE : RPC_E_CHANGED_MODE;
   }
-  if (result != RPC_E_CHANGED_MODE) ++call.thread.comInitializations;
   call.Finish(result);
   return result;
 }

@@ -8,10 +8,8 @@
 
 namespace winsim {
 
-// IUnknown for the simulated COM objects of both the Linux host and the
-// Windows test server: one interface besides IUnknown, and a reference count
-// that the site counts as open and whose every Release it journals. An object
-// made before the site's last reset no longer counts against it.
+// IUnknown with one interface, its references counted and journaled by the
+// site; an object made before the site's last reset no longer counts.
 template <typename Interface>
 class ComObject : public Interface {
  public:

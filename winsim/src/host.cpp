@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "codec.h"
-#include "stock_image.h"
 
 namespace winsim {
 namespace {
@@ -88,46 +87,62 @@ void Host::LoadFile(const std::string& path) {
   }
 }
 
-void Host::ControlledReset() {
+template <typename Loading>
+void Host::ControlledReset(Loading load) {
+  Site::Call call(*this, nullptr);
+  load();
   journalFile_ = Env("WINSIM_JOURNAL");
   journalKept_ = keepJournal_.value_or(true);
 }
 
-void Host::Reset(const Json& image) {
-  Site::Call call(*this, nullptr);
-  Load(image, "");
-  ControlledReset();
+void ResetHost(const std::string& image) {
+  Json parsed;
+  try {
+    parsed = Json::parse(image);
+  } catch (const Json::parse_error& e) {
+    throw std::invalid_argument(e.what());
+  }
+  Host& host = Host::Instance();
+  host.ControlledReset([&] { host.Load(parsed, ""); });
 }
 
-void Host::ResetFromFile(const std::string& path) {
-  Site::Call call(*this, nullptr);
-  LoadFile(path);
-  ControlledReset();
+void ResetHostToStock() {
+  static const Json stock = Json::parse(StockImageText());
+  Host& host = Host::Instance();
+  host.ControlledReset([&] { host.Load(stock, ""); });
 }
 
-void Host::KeepJournal(bool keep) {
-  Site::Call call(*this, nullptr);
-  keepJournal_ = journalKept_ = keep;
+void ResetHostFromFile(const std::string& path) {
+  Host& host = Host::Instance();
+  host.ControlledReset([&] { host.LoadFile(path); });
 }
 
-std::string Host::ImageText() {
-  Site::Call call(*this, nullptr);
-  return ComposeImage(state_.document, state_.metabase.get());
+void KeepJournal(bool keep) {
+  Host& host = Host::Instance();
+  Site::Call call(host, nullptr);
+  host.keepJournal_ = host.journalKept_ = keep;
 }
 
-std::vector<std::string> Host::JournalLines() {
-  Site::Call call(*this, nullptr);
-  return journal_;
+std::string StockImage() { return StockImageText(); }
+
+std::string HostImage() {
+  Host& host = Host::Instance();
+  Site::Call call(host, nullptr);
+  return ComposeImage(host.state_.document, host.state_.metabase.get());
 }
 
-OpenResources Host::Count() {
-  Site::Call call(*this, nullptr);
-  OpenResources open;
-  open.metabaseHandles = state_.metabase ? state_.metabase->OpenHandles() : 0;
-  open.registryKeys = static_cast<int>(state_.registryKeys.size());
-  open.serviceHandles = static_cast<int>(state_.services.size());
-  open.comReferences = comReferences_;
-  return open;
+std::vector<std::string> JournalLines() {
+  Host& host = Host::Instance();
+  Site::Call call(host, nullptr);
+  return host.journal_;
+}
+
+OpenResources CountOpenResources() {
+  Host& host = Host::Instance();
+  Site::Call call(host, nullptr);
+  const Host::State& state = host.state_;
+  return {state.metabase ? state.metabase->OpenHandles() : 0, static_cast<int>(state.registryKeys.size()),
+          static_cast<int>(state.services.size()), host.comReferences_};
 }
 
 void Host::Persist(Site::Call&, const MetabaseEngine& metabase) {
@@ -142,7 +157,7 @@ Host::Call::Call(const char* name)
     : Site::Call(Host::Instance(), name), state(Host::Instance().state_), thread([]() -> ThreadState& {
         thread_local ThreadState current;
         const uint64_t generation = Host::Instance().generation_;
-        if (current.generation != generation) current = ThreadState{0, generation, "", 0};
+        if (current.generation != generation) current = ThreadState{0, generation, ""};
         return current;
       }()) {}
 

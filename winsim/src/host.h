@@ -10,27 +10,16 @@
 #include <vector>
 
 #include "codec.h"
-#include "json.h"
 #include "metabase.h"
 #include "site.h"
 
 namespace winsim {
 
-// The simulated machine, one per process: its state is reached only through
-// a Host::Call, which holds the host's one lock.
+// The simulated machine, one per process, its state reached through a Host::Call.
 class Host final : public Site {
  public:
   class Call;
   static Host& Instance();
-
-  // The control API's side; each takes the lock itself. A reset keeps the
-  // journal in memory unless KeepJournal(false) said otherwise.
-  void Reset(const Json& image);  // throws std::invalid_argument, leaving the host as it was
-  void ResetFromFile(const std::string& path);
-  void KeepJournal(bool keep);
-  std::string ImageText();
-  std::vector<std::string> JournalLines();
-  OpenResources Count();
 
   void Persist(Site::Call& call, const MetabaseEngine& metabase) override;
 
@@ -44,8 +33,7 @@ class Host final : public Site {
     size_t service = 0;
   };
   struct State {
-    // The image as it will be written, but for the metabase and backups,
-    // which the engine keeps; the registry, services and broadcasts live here.
+    // The image as it will be written, but for the metabase and backups the engine keeps.
     Json document;
     bool administrator = true;
     std::string comApartment = "none";         // "none", "STA" or "MTA"
@@ -59,10 +47,19 @@ class Host final : public Site {
   };
 
  private:
+  // The control API; a reset keeps the journal in memory unless KeepJournal(false).
+  friend void ResetHost(const std::string&);
+  friend void ResetHostToStock();
+  friend void ResetHostFromFile(const std::string&);
+  friend void KeepJournal(bool);
+  friend std::string HostImage();
+  friend std::vector<std::string> JournalLines();
+  friend OpenResources CountOpenResources();
   Host();
-  void Load(const Json& image, std::string path);
+  void Load(const Json& image, std::string path);  // throws std::invalid_argument, leaving the host as it was
   void LoadFile(const std::string& path);
-  void ControlledReset();
+  template <typename Loading>
+  void ControlledReset(Loading load);
   State state_;
   std::optional<bool> keepJournal_;
 };
@@ -72,7 +69,6 @@ struct ThreadState {
   DWORD lastError = 0;
   uint64_t generation = 0;
   std::string comApartment;  // "" until the thread's first COM call
-  int comInitializations = 0;
 };
 
 // How a registry value of this type is written in an image when well formed.

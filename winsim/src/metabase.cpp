@@ -1,10 +1,8 @@
 #include "metabase.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "codec.h"
-#include "text.h"
 
 namespace winsim {
 namespace {
@@ -13,17 +11,8 @@ constexpr size_t kMaxKeyName = 255;  // callers enumerate into METADATA_MAX_NAME
 constexpr DWORD kSaveWaitMilliseconds = 5000;
 
 Form FormOf(DWORD dataType) {
-  switch (dataType) {
-    case DWORD_METADATA:
-      return Form::Number32;
-    case STRING_METADATA:
-    case EXPANDSZ_METADATA:
-      return Form::Text;
-    case MULTISZ_METADATA:
-      return Form::Texts;
-    default:
-      return Form::Hex;
-  }
+  if (dataType == STRING_METADATA || dataType == EXPANDSZ_METADATA) return Form::Text;
+  return dataType == DWORD_METADATA ? Form::Number32 : dataType == MULTISZ_METADATA ? Form::Texts : Form::Hex;
 }
 
 // What SetData refuses, as IIS does: data that is not what its type says.
@@ -50,16 +39,14 @@ bool WellFormed(const METADATA_RECORD& record) {
   }
 }
 
-std::vector<std::u16string> Split(std::u16string_view path, bool fold) {
-  std::vector<std::u16string> segments;
+// Each name of a path; a doubled or trailing "/" makes none.
+template <typename Visit>
+void ForEachName(std::u16string_view path, Visit visit) {
   for (size_t start = 0; start <= path.size();) {
-    size_t end = std::min(path.find(u'/', start), path.size());
-    if (end > start)
-      segments.push_back(fold ? Fold(path.substr(start, end - start))
-                              : std::u16string(path.substr(start, end - start)));
+    const size_t end = std::min(path.find(u'/', start), path.size());
+    if (end > start) visit(path.substr(start, end - start));
     start = end + 1;
   }
-  return segments;
 }
 
 bool Related(const std::vector<std::u16string>& a, const std::vector<std::u16string>& b) {
@@ -88,49 +75,70 @@ struct MetabaseRecord {
   std::string text;  // as the image gives it
 };
 
-// One key: records and children in stored order, which is also the order
-// they are enumerated and written in; children are indexed by folded name.
+// One key, its records and children in stored order. Children are found by a
+// flat, half-empty table of folded-name hashes, small enough to stay in cache.
 // The serialized form is kept until the key or one below it changes.
 struct MetabaseNode {
+  using Slot = std::pair<uint32_t, uint32_t>;  // a folded name's hash, 1 + its child's index
+  MetabaseNode(std::u16string_view name, MetabaseNode* parent) : name(name), parent(parent) {}
   std::u16string name;
-  MetabaseNode* parent = nullptr;
+  MetabaseNode* parent;
   std::vector<MetabaseRecord> records;
   std::vector<std::unique_ptr<MetabaseNode>> children;
-  std::unordered_map<std::u16string, MetabaseNode*> index;
+  std::vector<Slot> index;
   std::string text;
 
   static std::unique_ptr<MetabaseNode> FromJson(const Json& key, const std::string& where, MetabaseNode* parent) {
-    auto node = std::make_unique<MetabaseNode>();
-    node->parent = parent;
-    node->name = ToUtf16(TextField(key, "name", where));
+    auto node = std::make_unique<MetabaseNode>(ToUtf16(TextField(key, "name", where)), parent);
     if (node->name.size() > kMaxKeyName) Invalid(where, "a key name is longer than 255 characters");
     const std::string here = where + "/" + key["name"].get<std::string>();
     for (const auto& entry : ArrayField(key, "records", here)) {
       if (!entry.is_object()) Invalid(here, "a record is not an object");
-      MetabaseRecord record{Number32(entry, "id", here),
-                            Number32(entry, "attributes", here),
-                            Number32(entry, "userType", here),
-                            Number32(entry, "dataType", here),
-                            {},
-                            entry.dump()};
-      if (record.dataType < DWORD_METADATA || record.dataType > MULTISZ_METADATA)
-        Invalid(here, "\"dataType\" is not 1 to 5");
-      record.bytes = EntryBytes(entry, "value", FormOf(record.dataType), here);
-      node->records.push_back(std::move(record));
+      const DWORD type = Number32(entry, "dataType", here);
+      if (type < DWORD_METADATA || type > MULTISZ_METADATA) Invalid(here, "\"dataType\" is not 1 to 5");
+      node->records.push_back({Number32(entry, "id", here), Number32(entry, "attributes", here),
+                               Number32(entry, "userType", here), type, EntryBytes(entry, "value", FormOf(type), here),
+                               entry.dump()});
     }
     for (const auto& child : ArrayField(key, "children", here)) node->Adopt(FromJson(child, here, node.get()));
     return node;
   }
 
   MetabaseNode* Adopt(std::unique_ptr<MetabaseNode> child) {
-    index.emplace(Fold(child->name), child.get());  // the first of equal names wins
     children.push_back(std::move(child));
+    if (2 * children.size() > index.size()) {
+      index.assign(std::max<size_t>(8, 2 * index.size()), Slot());
+      for (uint32_t i = 0; i < children.size(); ++i) Index(i);
+    } else {
+      Index(static_cast<uint32_t>(children.size() - 1));
+    }
     return children.back().get();
   }
 
-  MetabaseNode* Child(const std::u16string& folded) const {
-    const auto found = index.find(folded);
-    return found == index.end() ? nullptr : found->second;
+  // The slot of a folded name: its child's, else the free one where it would go.
+  Slot& Find(const std::u16string& folded, uint32_t hash) {
+    size_t at = hash & (index.size() - 1);
+    while (index[at].second &&
+           (index[at].first != hash || !EqualsIgnoreCase(children[index[at].second - 1]->name, folded)))
+      at = (at + 1) & (index.size() - 1);
+    return index[at];
+  }
+
+  static uint32_t Hash(const std::u16string& folded) {  // FNV-1a: names are short
+    uint32_t hash = 2166136261u;
+    for (char16_t c : folded) hash = (hash ^ c) * 16777619u;
+    return hash;
+  }
+
+  void Index(uint32_t child) {
+    const std::u16string folded = Fold(children[child]->name);
+    Slot& slot = Find(folded, Hash(folded));
+    if (!slot.second) slot = {Hash(folded), child + 1};  // the first of equal names wins
+  }
+
+  MetabaseNode* Child(const std::u16string& folded) {
+    const Slot* slot = index.empty() ? nullptr : &Find(folded, Hash(folded));
+    return slot && slot->second ? children[slot->second - 1].get() : nullptr;
   }
 
   void Touch() {
@@ -161,7 +169,8 @@ MetabaseEngine::MetabaseEngine(const Json& iis, double timeoutScale) : timeoutSc
     backups_.push_back({ToUtf16(name), version, backup.dump(), backup["metabase"].dump()});
   }
   for (const auto& key : ArrayField(iis, "heldKeys", "iis")) {
-    const Path path = Split(ToUtf16(TextField(key, "path", "a held key")), true);
+    Path path;
+    ForEachName(ToUtf16(TextField(key, "path", "a held key")), [&](auto name) { path.push_back(Fold(name)); });
     handles_[++nextHandle_] = {path, Number32(key, "access", "a held key", 3), true};
   }
 }
@@ -186,16 +195,12 @@ MetabaseNode* MetabaseEngine::Find(METADATA_HANDLE handle, std::u16string_view p
     node = opened.node;
     if (full) *full = opened.path;
   }
-  for (size_t start = 0; node && start <= path.size();) {
-    const size_t end = std::min(path.find(u'/', start), path.size());
-    if (end > start) {
-      folded_.assign(path.substr(start, end - start));
-      for (auto& c : folded_) c = FoldCase(c);
-      if (full) full->push_back(folded_);
-      node = node->Child(folded_);
-    }
-    start = end + 1;
-  }
+  ForEachName(path, [&](std::u16string_view name) {
+    folded_.assign(name);
+    for (auto& c : folded_) c = FoldCase(c);
+    if (full) full->push_back(folded_);
+    if (node) node = node->Child(folded_);
+  });
   result = node ? S_OK : HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
   return node;
 }
@@ -215,11 +220,14 @@ bool MetabaseEngine::Blocked(const Path& path, DWORD access, uint64_t ticket) co
     if (conflicts(handle.path, handle.access)) return true;
   }
   // First come, first served: an earlier waiter for a related key goes first.
-  for (const auto& waiter : waiters_) {
-    if (waiter.ticket >= ticket) break;
-    if (conflicts(*waiter.path, waiter.access)) return true;
+  for (auto waiter = waiters_.begin(); waiter != waiters_.end() && waiter->ticket < ticket; ++waiter) {
+    if (conflicts(*waiter->path, waiter->access)) return true;
   }
   return false;
+}
+
+void MetabaseEngine::Leave(uint64_t ticket) {
+  waiters_.erase(std::find_if(waiters_.begin(), waiters_.end(), [&](auto& waiter) { return waiter.ticket == ticket; }));
 }
 
 MetabaseEngine::Clock::time_point MetabaseEngine::Deadline(DWORD milliseconds) const {
@@ -239,25 +247,17 @@ HRESULT MetabaseEngine::OpenKey(Site::Call& call, METADATA_HANDLE handle, LPCWST
   if (!node) return result;
   const uint64_t ticket = ++nextTicket_;
   waiters_.push_back({ticket, &full, access});
-  bool waited = false;
-  Clock::time_point deadline;
-  while (result == S_OK) {
-    if (!node) {
-      result = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    } else if (!Blocked(full, access, ticket)) {
-      break;
-    } else if (!waited) {
-      waited = true;  // only the conflict counts against the time-out
-      deadline = Deadline(timeout);
-    } else if (changed_.wait_until(call.lock, deadline) == std::cv_status::timeout && Blocked(full, access, ticket)) {
+  std::optional<Clock::time_point> deadline;  // from the first conflict: only the conflict counts
+  while (node && Blocked(full, access, ticket)) {
+    if (!deadline) deadline = Deadline(timeout);
+    if (changed_.wait_until(call.lock, *deadline) == std::cv_status::timeout && Blocked(full, access, ticket)) {
       result = HRESULT_FROM_WIN32(ERROR_PATH_BUSY);
-    } else {
-      node = Walk(full);  // a restore may have taken it
+      break;
     }
+    node = Walk(full);  // a restore may have taken it
   }
-  waiters_.erase(
-      std::remove_if(waiters_.begin(), waiters_.end(), [&](auto& waiter) { return waiter.ticket == ticket; }),
-      waiters_.end());
+  if (!node) result = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+  Leave(ticket);
   if (result == S_OK) {
     *newHandle = ++nextHandle_;
     handles_[*newHandle] = {std::move(full), access, false, node, generation_};
@@ -286,20 +286,15 @@ HRESULT MetabaseEngine::AddKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR
   if (!writable) return result;
   MetabaseNode* node = Find(handle, u"", result);
   if (!node) return result;
-  const auto names = Split(pathText, false);
+  std::vector<std::u16string> names;
+  ForEachName(pathText, [&](auto name) { names.emplace_back(name); });
   if (names.empty() || std::any_of(names.begin(), names.end(), [](auto& name) { return name.size() > kMaxKeyName; }))
     return E_INVALIDARG;
   if (Find(handle, pathText, result)) return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
   node->Touch();
   for (const auto& name : names) {
     MetabaseNode* child = node->Child(Fold(name));
-    if (!child) {
-      auto made = std::make_unique<MetabaseNode>();
-      made->name = name;
-      made->parent = node;
-      child = node->Adopt(std::move(made));
-    }
-    node = child;
+    node = child ? child : node->Adopt(std::make_unique<MetabaseNode>(name, node));
   }
   return S_OK;
 }
@@ -316,7 +311,7 @@ HRESULT MetabaseEngine::EnumKeys(Site::Call& call, METADATA_HANDLE handle, LPCWS
   const std::u16string& child = node->children[index]->name;
   std::copy(child.begin(), child.end(), name);
   name[child.size()] = 0;
-  call.Set("name", ToUtf8(child));
+  call.Text("name", name);
   return S_OK;
 }
 
@@ -375,7 +370,7 @@ HRESULT MetabaseEngine::SetData(Site::Call& call, METADATA_HANDLE handle, LPCWST
                         record->dwMDUserType,
                         record->dwMDDataType,
                         Bytes(reinterpret_cast<const char*>(record->pbMDData), record->dwMDDataLen),
-                        {}};
+                        ""};
   Json entry = {{"id", stored.id},
                 {"attributes", stored.attributes},
                 {"userType", stored.userType},
@@ -383,13 +378,10 @@ HRESULT MetabaseEngine::SetData(Site::Call& call, METADATA_HANDLE handle, LPCWST
   PutBytes(entry, "value", FormOf(stored.dataType), stored.bytes);
   stored.text = entry.dump(-1, ' ', false, Json::error_handler_t::replace);
   node->Touch();
-  const auto existing = std::find_if(node->records.begin(), node->records.end(),
-                                     [&](const MetabaseRecord& other) { return other.id == stored.id; });
-  if (existing != node->records.end()) {
-    *existing = std::move(stored);  // keeps its place
-  } else {
-    node->records.push_back(std::move(stored));
-  }
+  auto existing = std::find_if(node->records.begin(), node->records.end(),
+                               [&](const MetabaseRecord& other) { return other.id == stored.id; });
+  if (existing == node->records.end()) existing = node->records.insert(existing, MetabaseRecord());
+  *existing = std::move(stored);  // a replaced record keeps its place
   return S_OK;
 }
 
@@ -404,9 +396,7 @@ HRESULT MetabaseEngine::SaveData(Site::Call& call) {
     return std::none_of(handles_.begin(), handles_.end(),
                         [](const auto& entry) { return entry.second.access & METADATA_PERMISSION_WRITE; });
   });
-  waiters_.erase(
-      std::remove_if(waiters_.begin(), waiters_.end(), [&](auto& waiter) { return waiter.ticket == ticket; }),
-      waiters_.end());
+  Leave(ticket);
   changed_.notify_all();
   if (!closed) return HRESULT_FROM_WIN32(ERROR_PATH_BUSY);
   saved_ = root_->Text();
@@ -432,18 +422,24 @@ std::string MetabaseEngine::BackupsText() const {
   return text + "]";
 }
 
-HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, const std::u16string& name, DWORD version, DWORD flags,
-                                      bool remove) {
+HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, std::u16string_view nameText, DWORD version, DWORD flags,
+                                      BackupChange change) {
+  const std::u16string name(nameText);
   if (auto fault = call.Fault(std::nullopt, name)) return static_cast<HRESULT>(*fault);
-  if (!remove && (version == MD_BACKUP_NEXT_VERSION || version == MD_BACKUP_HIGHEST_VERSION)) {
+  if (change == kBackup && (version == MD_BACKUP_NEXT_VERSION || version == MD_BACKUP_HIGHEST_VERSION)) {
     const auto highest = FindBackup(name, MD_BACKUP_HIGHEST_VERSION);
     version = highest == backups_.end() ? 0 : highest->version + (version == MD_BACKUP_NEXT_VERSION ? 1 : 0);
   }
-  if (!ValidBackupName(name) || (!remove && version > MD_BACKUP_MAX_VERSION)) return E_INVALIDARG;
+  if (!ValidBackupName(name) || (change == kBackup && version > MD_BACKUP_MAX_VERSION)) return E_INVALIDARG;
   const auto found = FindBackup(name, version);
-  if (remove) {
-    if (found == backups_.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  if (change != kBackup && found == backups_.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  if (change == kDelete) {
     backups_.erase(found);
+  } else if (change == kRestore) {
+    root_ = MetabaseNode::FromJson(Json::parse(found->metabase), "backup", nullptr);
+    saved_ = root_->Text();
+    ++generation_;  // open handles find their keys again, if they are still there
+    changed_.notify_all();
   } else if (found == backups_.end() || (flags & MD_BACKUP_OVERWRITE)) {
     StoredBackup& backup =
         found == backups_.end() ? backups_.emplace_back(StoredBackup{name, version, {}, {}}) : *found;
@@ -459,31 +455,17 @@ HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, const std::u16string& na
 
 HRESULT MetabaseEngine::Backup(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags) {
   call.Text("name", name).Set("version", version).Set("flags", flags);
-  return ChangeBackups(call, std::u16string(FromArgument(name)), version, flags, false);
+  return ChangeBackups(call, FromArgument(name), version, flags, kBackup);
 }
 
 HRESULT MetabaseEngine::DeleteBackup(Site::Call& call, LPCWSTR name, DWORD version) {
   call.Text("name", name).Set("version", version);
-  return ChangeBackups(call, std::u16string(FromArgument(name)), version, 0, true);
+  return ChangeBackups(call, FromArgument(name), version, 0, kDelete);
 }
 
 HRESULT MetabaseEngine::Restore(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags) {
-  const std::u16string nameText(FromArgument(name));
   call.Text("name", name).Set("version", version).Set("flags", flags);
-  if (auto fault = call.Fault(std::nullopt, nameText)) return static_cast<HRESULT>(*fault);
-  const auto found = FindBackup(nameText, version);
-  if (!ValidBackupName(nameText)) return E_INVALIDARG;
-  if (found == backups_.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-  root_ = MetabaseNode::FromJson(Json::parse(found->metabase), "backup", nullptr);
-  saved_ = root_->Text();
-  changed_.notify_all();
-  call.site.Persist(call, *this);
-  return S_OK;
-}
-
-int MetabaseEngine::OpenHandles() const {
-  return static_cast<int>(
-      std::count_if(handles_.begin(), handles_.end(), [](const auto& entry) { return !entry.second.held; }));
+  return ChangeBackups(call, FromArgument(name), version, flags, kRestore);
 }
 
 }  // namespace winsim

@@ -2,6 +2,7 @@
 
 #include <winsim/metabase_interface.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -10,24 +11,19 @@
 #include <string_view>
 #include <vector>
 
-#include "json.h"
 #include "site.h"
 
 namespace winsim {
 
 struct MetabaseNode;
 
-// The IIS metabase: keys, records, handles with their locks, saving and named
-// backups. Each method is one IMSAdminBaseW call made under `call`, which it
-// fills in for the journal; a conflicting open waits (really, with the site's
-// lock released) for up to its time-out times the scale.
+// The IIS metabase. Each method is one IMSAdminBaseW call made under `call`;
+// a conflicting open really waits, with the site's lock released.
 class MetabaseEngine {
  public:
   // Throws std::invalid_argument when the image's "iis" section is malformed.
   MetabaseEngine(const Json& iis, double timeoutScale);
   ~MetabaseEngine();
-  MetabaseEngine(const MetabaseEngine&) = delete;
-  MetabaseEngine& operator=(const MetabaseEngine&) = delete;
 
   HRESULT OpenKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR path, DWORD access, DWORD timeout,
                   PMETADATA_HANDLE newHandle);
@@ -43,7 +39,10 @@ class MetabaseEngine {
   HRESULT Restore(Site::Call& call, LPCWSTR name, DWORD version, DWORD flags);
 
   // The rest under the site's lock, too.
-  int OpenHandles() const;  // opened by callers and not yet closed; held keys do not count
+  int OpenHandles() const {  // held keys do not count
+    return static_cast<int>(
+        std::count_if(handles_.begin(), handles_.end(), [](auto& entry) { return !entry.second.held; }));
+  }
   // The image's "metabase" as last saved and its "backups", serialized.
   const std::string& SavedText() const { return saved_; }
   std::string BackupsText() const;
@@ -71,24 +70,25 @@ class MetabaseEngine {
     std::string metabase;
   };
 
-  // The key a handle and a relative path name, and its folded path from the
-  // root; null for an unknown handle or a missing key, with the status in `result`.
+  // The key a handle and a relative path name, and its folded path; else null and the status.
   MetabaseNode* Find(METADATA_HANDLE handle, std::u16string_view path, HRESULT& result, Path* full = nullptr);
   MetabaseNode* Walk(const Path& path) const;
   const Handle* Writable(METADATA_HANDLE handle, HRESULT& result) const;
   bool Blocked(const Path& path, DWORD access, uint64_t ticket) const;
   Clock::time_point Deadline(DWORD milliseconds) const;
+  void Leave(uint64_t ticket);
   std::vector<StoredBackup>::iterator FindBackup(const std::u16string& name, DWORD version);
-  HRESULT ChangeBackups(Site::Call& call, const std::u16string& name, DWORD version, DWORD flags, bool remove);
+  enum BackupChange { kBackup, kDelete, kRestore };
+  HRESULT ChangeBackups(Site::Call& call, std::u16string_view name, DWORD version, DWORD flags, BackupChange change);
 
   const double timeoutScale_;
   std::condition_variable changed_;
   std::unique_ptr<MetabaseNode> root_;
   std::string saved_;
   std::map<METADATA_HANDLE, Handle> handles_;
-  std::vector<Waiter> waiters_;
-  std::u16string folded_;    // Find's, kept to spare an allocation per call
-  uint64_t generation_ = 1;  // a restore replaces every key
+  std::vector<Waiter> waiters_;  // by ticket: first come, first served
+  std::u16string folded_;        // Find's, kept to spare an allocation per call
+  uint64_t generation_ = 1;      // a restore replaces every key
   std::vector<StoredBackup> backups_;
   METADATA_HANDLE nextHandle_ = 0;
   uint64_t nextTicket_ = 0;

@@ -1,5 +1,4 @@
-// HKEY_LOCAL_MACHINE, kept in the image document itself so that what nobody
-// wrote keeps its form; handles name their key by stored names from the hive.
+// HKEY_LOCAL_MACHINE, kept in the image document so that what nobody wrote keeps its form.
 #include <cstring>
 
 #include "host.h"
@@ -7,19 +6,9 @@
 namespace winsim {
 
 Form RegistryForm(DWORD type) {
-  switch (type) {
-    case REG_SZ:
-    case REG_EXPAND_SZ:
-      return Form::Text;
-    case REG_DWORD:
-      return Form::Number32;
-    case REG_QWORD:
-      return Form::Number64;
-    case REG_MULTI_SZ:
-      return Form::Texts;
-    default:
-      return Form::Hex;
-  }
+  if (type == REG_SZ || type == REG_EXPAND_SZ) return Form::Text;
+  if (type == REG_MULTI_SZ) return Form::Texts;
+  return type == REG_DWORD ? Form::Number32 : type == REG_QWORD ? Form::Number64 : Form::Hex;
 }
 
 }  // namespace winsim
@@ -31,8 +20,7 @@ using winsim::Json;
 using Names = std::vector<std::u16string>;
 
 constexpr uint64_t kLocalMachine = 0x80000002u;
-// What a caller without administrative rights may not do under the machine
-// hive, as on a default Windows installation.
+// What a caller without administrative rights may not do, as on a default installation.
 constexpr REGSAM kChangeRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC |
                                  WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
 
@@ -117,7 +105,39 @@ LONG End(Host::Call& call, int64_t status, PHKEY out = nullptr) {
   return static_cast<LONG>(status);
 }
 
-LONG Opened(Host::Call& call, Names path, REGSAM access, PHKEY out) {
+// RegOpenKeyExW, and RegCreateKeyExW when `create` allows making what is missing.
+LONG OpenKey(const char* name, HKEY hKey, LPCWSTR lpSubKey, DWORD options, REGSAM access, PHKEY out,
+             LPDWORD disposition, bool create) {
+  Host::Call call(name);
+  call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey).Set("options", options).Set("access", access);
+  const std::u16string subKey(winsim::FromArgument(lpSubKey));
+  if (auto fault = call.Fault(std::nullopt, subKey)) return End(call, *fault, out);
+  if (!out || (create && !lpSubKey)) return End(call, ERROR_INVALID_PARAMETER, out);
+  const auto* base = Base(call, hKey);
+  if (!base) return End(call, ERROR_INVALID_HANDLE, out);
+  const auto names = Split(subKey);
+  if (!names) return End(call, ERROR_BAD_PATHNAME, out);
+  Json* key = Resolve(call, base->path);
+  if (!key) return End(call, ERROR_KEY_DELETED, out);
+  // Find how much exists before changing anything.
+  Names path = base->path;
+  size_t existing = 0;
+  Walk(key, *names, existing, &path);
+  const bool creates = existing < names->size();
+  if (creates && !create) return End(call, ERROR_FILE_NOT_FOUND, out);
+  if (!call.state.administrator && (creates || (access & kChangeRights))) return End(call, ERROR_ACCESS_DENIED, out);
+  if (creates) {
+    key = Walk(Resolve(call, base->path, true), *names, existing);
+    for (size_t i = existing; i < names->size(); ++i) {
+      if (!key->contains("children")) (*key)["children"] = Json::array();
+      (*key)["children"].push_back(
+          {{"name", winsim::ToUtf8((*names)[i])}, {"values", Json::array()}, {"children", Json::array()}});
+      key = &(*key)["children"].back();
+      path.push_back((*names)[i]);
+    }
+    call.state.WriteImage();
+  }
+  if (disposition) *disposition = creates ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   const uintptr_t value = call.NewHandle();
   call.state.registryKeys[value] = {std::move(path), Granted(access)};
   call.Set("outKey", value).Finish(ERROR_SUCCESS);
@@ -128,57 +148,12 @@ LONG Opened(Host::Call& call, Names path, REGSAM access, PHKEY out) {
 }  // namespace
 
 LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
-  Host::Call call("RegOpenKeyExW");
-  call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey).Set("options", ulOptions).Set("access", samDesired);
-  const std::u16string subKey(winsim::FromArgument(lpSubKey));
-  if (auto fault = call.Fault(std::nullopt, subKey)) return End(call, *fault, phkResult);
-  if (!phkResult) return End(call, ERROR_INVALID_PARAMETER);
-  const auto* base = Base(call, hKey);
-  if (!base) return End(call, ERROR_INVALID_HANDLE, phkResult);
-  const auto names = Split(subKey);
-  if (!names) return End(call, ERROR_BAD_PATHNAME, phkResult);
-  Json* key = Resolve(call, base->path);
-  if (!key) return End(call, ERROR_KEY_DELETED, phkResult);
-  Names path = base->path;
-  size_t walked = 0;
-  Walk(key, *names, walked, &path);
-  if (walked < names->size()) return End(call, ERROR_FILE_NOT_FOUND, phkResult);
-  if (!call.state.administrator && (samDesired & kChangeRights)) return End(call, ERROR_ACCESS_DENIED, phkResult);
-  return Opened(call, std::move(path), samDesired, phkResult);
+  return OpenKey("RegOpenKeyExW", hKey, lpSubKey, ulOptions, samDesired, phkResult, nullptr, false);
 }
 
 LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD dwOptions, REGSAM samDesired,
                             LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
-  Host::Call call("RegCreateKeyExW");
-  call.Set("key", KeyNumber(hKey)).Text("subKey", lpSubKey).Set("options", dwOptions).Set("access", samDesired);
-  const std::u16string subKey(winsim::FromArgument(lpSubKey));
-  if (auto fault = call.Fault(std::nullopt, subKey)) return End(call, *fault, phkResult);
-  if (!phkResult || !lpSubKey) return End(call, ERROR_INVALID_PARAMETER, phkResult);
-  const auto* base = Base(call, hKey);
-  if (!base) return End(call, ERROR_INVALID_HANDLE, phkResult);
-  const auto names = Split(subKey);
-  if (!names) return End(call, ERROR_BAD_PATHNAME, phkResult);
-  if (!Resolve(call, base->path)) return End(call, ERROR_KEY_DELETED, phkResult);
-  // Find how much exists before changing anything.
-  Names path = base->path;
-  size_t existing = 0;
-  Walk(Resolve(call, base->path), *names, existing, &path);
-  const bool creates = existing < names->size();
-  if (!call.state.administrator && (creates || (samDesired & kChangeRights)))
-    return End(call, ERROR_ACCESS_DENIED, phkResult);
-  if (creates) {
-    Json* key = Walk(Resolve(call, base->path, true), *names, existing);
-    for (size_t i = existing; i < names->size(); ++i) {
-      if (!key->contains("children")) (*key)["children"] = Json::array();
-      (*key)["children"].push_back(
-          {{"name", winsim::ToUtf8((*names)[i])}, {"values", Json::array()}, {"children", Json::array()}});
-      key = &(*key)["children"].back();
-      path.push_back((*names)[i]);
-    }
-    call.state.WriteImage();
-  }
-  if (lpdwDisposition) *lpdwDisposition = creates ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-  return Opened(call, std::move(path), samDesired, phkResult);
+  return OpenKey("RegCreateKeyExW", hKey, lpSubKey, dwOptions, samDesired, phkResult, lpdwDisposition, true);
 }
 
 LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
@@ -198,12 +173,8 @@ LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved,
   const DWORD type = (*value)["type"].get<DWORD>();
   const winsim::Bytes bytes = winsim::EntryBytes(*value, "data", winsim::RegistryForm(type), "a value");
   const DWORD size = static_cast<DWORD>(bytes.size());
-  LONG status = ERROR_SUCCESS;
-  if (lpData && *lpcbData < size) {
-    status = ERROR_MORE_DATA;
-  } else if (lpData) {
-    std::memcpy(lpData, bytes.data(), bytes.size());
-  }
+  const LONG status = lpData && *lpcbData < size ? ERROR_MORE_DATA : ERROR_SUCCESS;
+  if (lpData && status == ERROR_SUCCESS) std::memcpy(lpData, bytes.data(), bytes.size());
   if (lpType) *lpType = type;
   if (lpcbData) *lpcbData = size;
   call.Set("outType", type).Set("outSize", size);
@@ -217,7 +188,7 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
   call.Set("key", KeyNumber(hKey)).Text("valueName", lpValueName).Set("type", dwType).Set("length", cbData);
   if (call.Journaling()) call.Set("hex", winsim::ToHex(bytes.data(), bytes.size()));
   if (auto fault = call.Fault(std::nullopt, name)) return End(call, *fault);
-  if (!lpData && cbData) return End(call, 998);  // ERROR_NOACCESS
+  if (!lpData && cbData) return End(call, ERROR_NOACCESS);
   const auto* base = Base(call, hKey);
   if (!base) return End(call, ERROR_INVALID_HANDLE);
   if (!(base->access & KEY_SET_VALUE)) return End(call, ERROR_ACCESS_DENIED);
@@ -255,12 +226,7 @@ LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   if (!call.state.administrator) return End(call, ERROR_ACCESS_DENIED);
   if (key->contains("children") && !(*key)["children"].empty()) return End(call, ERROR_ACCESS_DENIED);
   auto& siblings = (*parent)["children"];
-  for (size_t i = 0; i < siblings.size(); ++i) {
-    if (&siblings[i] == key) {
-      siblings.erase(i);
-      break;
-    }
-  }
+  siblings.erase(siblings.begin() + (key - &siblings[0]));
   call.state.WriteImage();
   return End(call, ERROR_SUCCESS);
 }

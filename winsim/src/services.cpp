@@ -7,8 +7,7 @@ namespace {
 
 using winsim::Host;
 
-// What a caller without administrative rights is granted, as on a default
-// Windows installation: reading, never changing or starting.
+// All a caller without administrative rights is granted, as on a default installation.
 constexpr DWORD kManagerReadRights =
     GENERIC_READ | SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS | READ_CONTROL;
 constexpr DWORD kServiceReadRights = GENERIC_READ | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS |
@@ -37,10 +36,9 @@ const Host::ServiceHandle* Service(Host::Call& call, SC_HANDLE service, DWORD ri
   return error ? nullptr : &found->second;
 }
 
-template <typename Result>
-Result Succeed(Host::Call& call) {
+int Succeed(Host::Call& call) {
   call.Finish(1);
-  return 1;
+  return TRUE;
 }
 
 template <typename Result>
@@ -55,7 +53,7 @@ SC_HANDLE OpenSCManagerW(LPCWSTR machineName, LPCWSTR databaseName, DWORD desire
   Host::Call call("OpenSCManagerW");
   call.Text("machineName", machineName).Text("databaseName", databaseName).Set("desiredAccess", desiredAccess);
   if (auto fault = call.Fault()) return Fail<SC_HANDLE>(call, *fault);
-  if (machineName && *machineName) return Fail<SC_HANDLE>(call, 1722);  // RPC_S_SERVER_UNAVAILABLE
+  if (machineName && *machineName) return Fail<SC_HANDLE>(call, RPC_S_SERVER_UNAVAILABLE);
   if (!call.state.administrator && (desiredAccess & ~kManagerReadRights))
     return Fail<SC_HANDLE>(call, ERROR_ACCESS_DENIED);
   return NewHandle(call, {true, desiredAccess, 0});
@@ -91,7 +89,7 @@ BOOL QueryServiceStatusEx(SC_HANDLE service, SC_STATUS_TYPE infoLevel, LPBYTE bu
   if (infoLevel != SC_STATUS_PROCESS_INFO) return Fail<BOOL>(call, ERROR_INVALID_LEVEL);
   if (bytesNeeded) *bytesNeeded = sizeof(SERVICE_STATUS_PROCESS);
   if (bufferSize < sizeof(SERVICE_STATUS_PROCESS)) return Fail<BOOL>(call, ERROR_INSUFFICIENT_BUFFER);
-  if (!buffer) return Fail<BOOL>(call, 998);  // ERROR_NOACCESS
+  if (!buffer) return Fail<BOOL>(call, ERROR_NOACCESS);
   const DWORD state = Field(call.state.document["services"][handle->service], "state", SERVICE_STOPPED);
   SERVICE_STATUS_PROCESS status{};
   status.dwServiceType = 0x20;  // SERVICE_WIN32_SHARE_PROCESS
@@ -100,7 +98,7 @@ BOOL QueryServiceStatusEx(SC_HANDLE service, SC_STATUS_TYPE infoLevel, LPBYTE bu
   status.dwProcessId = state == SERVICE_STOPPED ? 0 : 1000 + static_cast<DWORD>(handle->service);
   std::memcpy(buffer, &status, sizeof status);
   call.Set("outState", state);
-  return Succeed<BOOL>(call);
+  return Succeed(call);
 }
 
 BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, LPCWSTR*) {
@@ -116,7 +114,7 @@ BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, LPCWSTR*) {
   if (const DWORD result = Field(entry, "startResult", 0)) return Fail<BOOL>(call, result);
   entry["state"] = SERVICE_RUNNING;
   call.state.WriteImage();
-  return Succeed<BOOL>(call);
+  return Succeed(call);
 }
 
 BOOL CloseServiceHandle(SC_HANDLE handle) {
@@ -126,11 +124,10 @@ BOOL CloseServiceHandle(SC_HANDLE handle) {
   const bool known = call.state.services.erase(Number(handle)) > 0;
   if (auto fault = call.Fault()) return Fail<BOOL>(call, *fault);
   if (!known) return Fail<BOOL>(call, ERROR_INVALID_HANDLE);
-  return Succeed<BOOL>(call);
+  return Succeed(call);
 }
 
-// No windows exist here, so only a broadcast reaches anyone: it is recorded
-// in the image, and nobody answers.
+// No windows exist here: a broadcast is recorded in the image, and nobody answers.
 LRESULT WINAPI SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags, UINT uTimeout,
                                    PDWORD_PTR lpdwResult) {
   Host::Call call("SendMessageTimeoutW");
@@ -150,5 +147,5 @@ LRESULT WINAPI SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lP
     document["broadcasts"] = winsim::Json::array();
   document["broadcasts"].push_back(broadcast);
   call.state.WriteImage();
-  return Succeed<LRESULT>(call);
+  return Succeed(call);
 }

@@ -7,17 +7,37 @@
 #include <string>
 #include <vector>
 
-#include "faults.h"
-#include "json.h"
-#include "text.h"
+#include "codec.h"
 
 namespace winsim {
 
 class MetabaseEngine;
 
-// What every simulated call reports to, in the Linux host and in the Windows
-// test server alike: one lock, the fault plan, the journal and the count of
-// COM references. Every call holds the lock from start to finish.
+// The image's planned failures, each counting the calls it matches.
+class FaultPlan {
+ public:
+  FaultPlan() = default;
+  // Throws std::invalid_argument on a malformed plan.
+  explicit FaultPlan(const Json& faults);
+
+  // Every fault that matches counts the call, whether or not it fires.
+  std::optional<int64_t> Next(const char* call, std::optional<std::u16string_view> path,
+                              std::optional<std::u16string_view> name);
+
+ private:
+  struct Fault {
+    std::string call;
+    int64_t occurrence = 0;
+    std::optional<std::u16string> path;
+    std::optional<std::u16string> name;
+    int64_t status = 0;
+    int64_t seen = 0;
+  };
+  std::vector<Fault> faults_;
+};
+
+// What every call reports to, in the Linux host and the Windows test server:
+// one lock, held by each call throughout, the faults, journal and COM count.
 class Site {
  public:
   class Call;
@@ -44,14 +64,11 @@ class Site {
   friend class ComObject;
 };
 
-// One platform call in progress: holds the site's lock, consults the fault
-// plan and writes the journal line as it finishes. Without a name it only
-// holds the lock. Fields are built only when someone reads the journal.
+// One platform call: its journal line, built only when someone reads the
+// journal, is written as it finishes. Without a name it only holds the lock.
 class Site::Call {
  public:
   Call(Site& site, const char* name);
-  Call(const Call&) = delete;
-  Call& operator=(const Call&) = delete;
   ~Call();
 
   Site& site;
@@ -66,8 +83,7 @@ class Site::Call {
   template <typename Char>
   Call& Text(const char* field, const Char* text);  // null stays null
 
-  // The planned fault for this call, if one falls on it; `path` and `name`
-  // are what the fault's "path" and "name" are compared with.
+  // The planned fault for this call, matched on its `path` or `name`.
   std::optional<int64_t> Fault(std::optional<std::u16string_view> path = std::nullopt,
                                std::optional<std::u16string_view> name = std::nullopt);
   void Finish(Json result, std::optional<uint32_t> lastError = std::nullopt);
@@ -91,14 +107,12 @@ int ThreadNumber();
 
 // The platform seam of the image and journal files (paths in UTF-8).
 std::optional<std::string> ReadFileText(const std::string& path);
-// Replaces the file with what `compose` gives, under a lock every process
-// shares, through a temporary file and a rename: the last whole write wins.
+// Under a lock every process shares, via a temporary file: the last whole write wins.
 void ReplaceFile(const std::string& path, const std::function<std::string()>& compose);
 // One appending write, so that lines stay whole when processes share the file.
 void AppendToFile(const std::string& path, const std::string& text);
 
-// The image text: `document` with "iis"."metabase" and "iis"."backups" given
-// as their serialized forms (when it has IIS).
+// `document` with the metabase's saved text and backups put in.
 std::string ComposeImage(Json document, const MetabaseEngine* metabase);
 
 // The image's "timeoutScale", checked.

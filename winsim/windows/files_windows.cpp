@@ -7,12 +7,8 @@ namespace winsim {
 namespace {
 
 std::wstring Wide(const std::string& text) {
-  std::wstring wide(
-      static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0)),
-      L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                      static_cast<int>(wide.size()));
-  return wide;
+  const std::u16string wide = ToUtf16(text);
+  return std::wstring(wide.begin(), wide.end());
 }
 
 // Closes a file handle on every path.

@@ -1,5 +1,4 @@
-// The metabase engine as an in-process COM server, registered by the Windows
-// tests under the admin base class: Wine has no admin base object of its own.
+// The metabase engine as an in-process COM server for the Windows tests: Wine has none.
 #include <windows.h>
 
 // The one definition of the admin base GUIDs in the server.
@@ -13,29 +12,20 @@
 
 #include "admin_base.h"
 #include "codec.h"
-#include "stock_image.h"
 
 namespace winsim {
 namespace {
 
-// Read through the Win32 environment: a test sets it with
-// SetEnvironmentVariableW, which the C runtime's copy never sees.
+// Tests set it with SetEnvironmentVariableW, which the C runtime's copy never sees.
 std::string Environment(const wchar_t* name) {
   wchar_t value[32768];
   const DWORD length = GetEnvironmentVariableW(name, value, 32768);
   if (length == 0 || length >= 32768) return {};
-  std::string text(static_cast<size_t>(
-                       WideCharToMultiByte(CP_UTF8, 0, value, static_cast<int>(length), nullptr, 0, nullptr, nullptr)),
-                   '\0');
-  WideCharToMultiByte(CP_UTF8, 0, value, static_cast<int>(length), text.data(), static_cast<int>(text.size()), nullptr,
-                      nullptr);
-  return text;
+  return ToUtf8(std::u16string(value, value + length));
 }
 
-// One metabase as the server loads it: the "iis" part of the image named by
-// WINSIM_HOST (the stock image when that is unset or names no file yet), its
-// fault plan, and the journal named by WINSIM_JOURNAL. Written back, only the
-// "iis" part of the file as it is then changes.
+// The "iis" part of WINSIM_HOST's image (or the stock one), its faults and
+// journal; written back, only that part of the file as it is then changes.
 class ServerMetabase final : public Site {
  public:
   ServerMetabase() : imagePath_(Environment(L"WINSIM_HOST")) {
@@ -75,8 +65,7 @@ class ServerMetabase final : public Site {
   Json loaded_;
 };
 
-// While any object lives they share one metabase; after the last one goes,
-// the next activation loads the image afresh, and the DLL may be unloaded.
+// Objects share one metabase while any lives; after that, the next activation loads afresh.
 std::mutex currentMutex;
 std::weak_ptr<ServerMetabase> current;
 

@@ -1,8 +1,7 @@
-// The in-process control surface of the simulated host, for tests only.
-// The production library never exports it.
+// The simulated host's in-process control surface, for tests; the library never exports it.
 #pragma once
 
-#include <winsim/win32_base.h>
+#include <winsim/windows.h>
 
 #include <string>
 #include <vector>
@@ -18,15 +17,12 @@ struct OpenResources {
   int Total() const { return metabaseHandles + registryKeys + serviceHandles + comReferences; }
 };
 
-// Replaces the whole host with the image given as JSON text. Throws
-// std::invalid_argument, leaving the host as it was, when the text is not a
-// valid image. Clears every thread's COM state, the fault counters, the open
-// resources and the in-memory journal; nothing is written back to a file.
+// Replaces the whole host, COM state, faults, resources and journal included,
+// writing nothing; std::invalid_argument, changing nothing, for an invalid image.
 WINSIM_API void ResetHost(const std::string& image);
 WINSIM_API void ResetHostToStock();
 
-// Loads the host from an image file exactly as WINSIM_HOST does at start-up
-// (stock image when missing, bare machine when invalid) and writes back to it.
+// Loads and writes back an image file exactly as WINSIM_HOST does at start-up.
 WINSIM_API void ResetHostFromFile(const std::string& path);
 
 WINSIM_API std::string StockImage();
@@ -34,10 +30,8 @@ WINSIM_API std::string StockImage();
 // The image as the host would write it now.
 WINSIM_API std::string HostImage();
 
-// The journal lines written since the last reset, in completion order. A
-// reset from here keeps them; KeepJournal(false) stops that (for benchmarks
-// and fuzzers) until KeepJournal(true). Started from WINSIM_HOST alone, the
-// host keeps none.
+// The journal since the last reset from here; none after KeepJournal(false)
+// (for benchmarks and fuzzers), nor when started from WINSIM_HOST alone.
 WINSIM_API std::vector<std::string> JournalLines();
 WINSIM_API void KeepJournal(bool keep);
 

@@ -1,6 +1,4 @@
-// Where IMSAdminBaseW comes from for the metabase's COM face: here the
-// simulated host's declarations; the Windows test server has its own copy of
-// this header that names the real ones.
+// IMSAdminBaseW for the metabase's COM face; the Windows server's copy names the real one.
 #pragma once
 
-#include <winsim/win32_metabase.h>
+#include <winsim/windows.h>
