@@ -4,39 +4,34 @@
 
 namespace {
 
-// Field matching: whole fields, empty ones skipped, blanks and case kept.
-TEST(WithFilterInLoadOrder, AddsTheNameAsAWholeFieldWithoutRejoining) {
+// The load order takes the name as a whole field (empty ones skipped, blanks
+// and case kept); the default documents take it unless it occurs anywhere.
+TEST(ListEdits, AddTheEntryOnlyWhenTheListLacksIt) {
+  const auto loadOrder = [](const WideString& list) { return WithFilterInLoadOrder(list, u"PHP"); };
+  const auto documents = [](const WideString& list) { return WithDefaultDocument(list, u"index.php"); };
   const struct {
+    WideString (*edit)(const WideString&);
     const char16_t *stored, *written;
   } cases[] = {
-      {u"", u"PHP"},
-      {u"sspifilt", u"sspifilt,PHP"},
-      {u"sspifilt,PHP,Compression", u"sspifilt,PHP,Compression"},
-      {u"sspifilt, PHP", u"sspifilt, PHP,PHP"},
-      {u"php", u"php,PHP"},
-      {u"PHP5", u"PHP5,PHP"},
-      {u"MyPHP", u"MyPHP,PHP"},
-      {u"sspifilt,Compression", u"sspifilt,Compression,PHP"},
-      {u",,", u",,PHP"},
-      {u"a,,PHP", u"a,,PHP"},
-      {u"a,,b", u"a,,b,PHP"},
-      {u"a,", u"a,,PHP"},
-      {u",PHP", u",PHP"},
+      {loadOrder, u"", u"PHP"},
+      {loadOrder, u"sspifilt", u"sspifilt,PHP"},
+      {loadOrder, u"sspifilt,PHP,Compression", u"sspifilt,PHP,Compression"},
+      {loadOrder, u"sspifilt, PHP", u"sspifilt, PHP,PHP"},
+      {loadOrder, u"php", u"php,PHP"},
+      {loadOrder, u"PHP5", u"PHP5,PHP"},
+      {loadOrder, u"MyPHP", u"MyPHP,PHP"},
+      {loadOrder, u",,", u",,PHP"},
+      {loadOrder, u"a,,PHP", u"a,,PHP"},
+      {loadOrder, u"a,,b", u"a,,b,PHP"},
+      {loadOrder, u"a,", u"a,,PHP"},
+      {loadOrder, u",PHP", u",PHP"},
+      {documents, u"Default.htm,index.htm", u"Default.htm,index.htm,index.php"},
+      {documents, u"index.php,Default.htm", u"index.php,Default.htm"},
+      {documents, u"Default.htm,index.php5", u"Default.htm,index.php5"},
+      {documents, u"INDEX.PHP", u"INDEX.PHP,index.php"},
+      {documents, u"", u"index.php"},
   };
-  for (const auto& c : cases) EXPECT_EQ(WithFilterInLoadOrder(c.stored, u"PHP"), c.written) << c.written;
-}
-
-TEST(WithDefaultDocument, AddsTheDocumentUnlessItOccursAnywhere) {
-  const struct {
-    const char16_t *stored, *written;
-  } cases[] = {
-      {u"Default.htm,index.htm", u"Default.htm,index.htm,index.php"},
-      {u"index.php,Default.htm", u"index.php,Default.htm"},
-      {u"Default.htm,index.php5", u"Default.htm,index.php5"},
-      {u"INDEX.PHP", u"INDEX.PHP,index.php"},
-      {u"", u"index.php"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(WithDefaultDocument(c.stored, u"index.php"), c.written) << c.written;
+  for (const auto& c : cases) EXPECT_EQ(c.edit(c.stored), c.written) << c.stored;
 }
 
 }  // namespace

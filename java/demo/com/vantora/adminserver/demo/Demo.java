@@ -58,11 +58,8 @@ public final class Demo {
             } else {
                 throw new IllegalArgumentException();
             }
-        } catch (BadInput e) {
-            err.println(e.getMessage());
-            return 2;
-        } catch (IllegalArgumentException e) {
-            err.println(USAGE);
+        } catch (BadInput | IllegalArgumentException e) {
+            err.println(e instanceof BadInput ? e.getMessage() : USAGE);  // refused input or a usage error
             return 2;
         }
         out.println("Host: " + source + " (working image " + image + ")");

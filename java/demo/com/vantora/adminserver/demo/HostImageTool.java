@@ -57,11 +57,8 @@ public final class HostImageTool {
             out.write(bytes, 0, bytes.length);
             out.flush();
             return 0;
-        } catch (BadInput e) {
-            err.println(e.getMessage());
-            return 2;
-        } catch (IllegalArgumentException e) {
-            err.println(USAGE);
+        } catch (BadInput | IllegalArgumentException e) {
+            err.println(e instanceof BadInput ? e.getMessage() : USAGE);  // refused input or a usage error
             return 2;
         }
     }
