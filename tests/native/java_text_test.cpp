@@ -64,24 +64,4 @@ TEST(WithJavaText, RunsTheOperationOnlyWithEveryStringAndReleasesEachOne) {
   }
 }
 
-TEST(TextToJava, MakesAStringOfTheExactLengthOnSuccessAndNullOtherwise) {
-  const struct {
-    ResultCode code;
-    WideString text;
-  } cases[] = {{kSuccess, TEXT("C:\\Inetpub\\wwwroot")},
-               {kSuccess, WideString()},
-               {1, TEXT("ignored")},
-               {-2146646015, TEXT("ignored")}};
-  for (const auto& c : cases) {
-    FakeJniEnv fake;
-    const jstring made = TextToJava(fake.Env(), c.code, c.text);
-    EXPECT_EQ(fake.newStringCalls, c.code == kSuccess ? 1 : 0) << c.code;
-    EXPECT_EQ(made != nullptr, c.code == kSuccess) << c.code;
-    if (made) {
-      EXPECT_EQ(fake.Made(made), std::u16string(c.text.begin(), c.text.end()));
-    }
-    EXPECT_EQ(fake.otherCalls, 0);
-  }
-}
-
 }  // namespace

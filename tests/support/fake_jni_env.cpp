@@ -59,7 +59,6 @@ void JNICALL FakeJniEnv::ReleaseStringChars(JNIEnv*, jstring string, const jchar
 
 jstring JNICALL FakeJniEnv::NewString(JNIEnv*, const jchar* chars, jsize length) {
   EXPECT_NE(chars, nullptr);
-  ++current_->newStringCalls;
   std::u16string text(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(length));
   current_->events.push_back("new " + Narrow(text));
   return current_->String(text);

@@ -26,7 +26,6 @@ class FakeJniEnv {
 
   int otherCalls = 0;
   int outstandingChars = 0;
-  int newStringCalls = 0;
   std::vector<std::string> events;  // "get <text>", "release <text>", "new <text>"
 
  private:
