@@ -4,7 +4,9 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import java.io.ByteArrayOutputStream;
+import java.io.IOException;
 import java.io.PrintStream;
+import java.io.UncheckedIOException;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
@@ -16,35 +18,16 @@ import org.junit.jupiter.params.ParameterizedTest;
 import org.junit.jupiter.params.provider.CsvSource;
 
 class ImageDiffTest {
-    private static final String SAMPLE = """
-        {
-          "winsim": 1,
-          "iis": {
-            "metabase": { "name": "", "records": [], "children": [
-              { "name": "LM", "records": [], "children": [
-                { "name": "W3SVC",
-                  "records": [
-                    { "id": 6015, "attributes": 1, "userType": 2, "dataType": 5, "value": [".htm,text/html", ".txt,text/plain"] },
-                    { "id": 6016, "attributes": 1, "userType": 2, "dataType": 1, "value": 4294967295 }
-                  ],
-                  "children": [
-                    { "name": "1", "records": [], "children": [
-                      { "name": "Root", "records": [
-                        { "id": 3001, "attributes": 1, "userType": 2, "dataType": 2, "value": "C:\\\\x" } ],
-                        "children": [] } ] } ] } ] } ] },
-            "backups": [ { "name": "before-upgrade", "version": 3, "metabase": { "name": "", "records": [], "children": [] } } ]
-          },
-          "registry": { "HKEY_LOCAL_MACHINE": { "name": "", "values": [], "children": [
-            { "name": "SOFTWARE", "values": [], "children": [
-              { "name": "PHP", "values": [ { "name": "IniFilePath", "type": 1, "data": "C:\\\\PHP" } ], "children": [] } ] } ] } },
-          "services": [
-            { "name": "W3SVC", "state": 4, "startType": 2, "startResult": 0, "deniedAccess": 0 },
-            { "name": "IISADMIN", "state": 1, "startType": 4, "startResult": 1058, "deniedAccess": 16 }
-          ],
-          "broadcasts": [ { "window": 65535, "message": 26, "wParam": 0, "lParam": "Environment", "flags": 2, "timeout": 10 } ]
-        }
-        """;
+    private static final String SAMPLE = sample();
     private static final HostImage BASE = HostImage.parse(SAMPLE);
+
+    private static String sample() {
+        try {
+            return Files.readString(MetabaseXmlTest.FIXTURES.resolve("sample-host.json"));
+        } catch (IOException e) {
+            throw new UncheckedIOException(e);
+        }
+    }
 
     @ParameterizedTest
     @CsvSource(delimiter = ';', quoteCharacter = '`', value = {
