@@ -1,5 +1,4 @@
-// The host's metabase is stricter nowhere than IIS; these are the places where
-// a laxer one would let a library fault pass unseen.
+// Where a metabase laxer than IIS's would let a library fault pass unseen.
 #include <gtest/gtest.h>
 #include <winsim/windows.h>
 
@@ -73,7 +72,7 @@ TEST_F(AdminBaseTest, OpensConflictOnTheSameKeyItsAncestorsAndDescendantsAndRead
   admin->CloseKey(reader);
 }
 
-// A handle held across a restore reads the restored tree.
+// A write handle held across a restore writes into the restored tree.
 TEST_F(AdminBaseTest, OnlySaveDataWritesTheMetabaseAndNotWhileAWriterHoldsAKey) {
   ASSERT_EQ(admin->Backup(u"b", MD_BACKUP_NEXT_VERSION, 0), S_OK);
   const METADATA_HANDLE key = Open(u"/LM/W3SVC/1/ROOT", kReadWrite);
