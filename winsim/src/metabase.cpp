@@ -132,8 +132,9 @@ struct MetabaseNode {
 
   void Index(uint32_t child) {
     const std::u16string folded = Fold(children[child]->name);
-    Slot& slot = Find(folded, Hash(folded));
-    if (!slot.second) slot = {Hash(folded), child + 1};  // the first of equal names wins
+    const uint32_t hash = Hash(folded);
+    Slot& slot = Find(folded, hash);
+    if (!slot.second) slot = {hash, child + 1};  // the first of equal names wins
   }
 
   MetabaseNode* Child(const std::u16string& folded) {
