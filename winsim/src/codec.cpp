@@ -193,10 +193,9 @@ std::u16string ToUtf16(const std::string& text) {
   return out;
 }
 
-std::u16string Fold(std::u16string_view text) {
-  std::u16string folded(text);
-  for (auto& c : folded) c = FoldCase(c);
-  return folded;
+void FoldInto(std::u16string& into, std::u16string_view text) {
+  into.assign(text);
+  for (auto& c : into) c = FoldCase(c);
 }
 
 }  // namespace winsim

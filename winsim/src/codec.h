@@ -17,7 +17,13 @@ std::u16string ToUtf16(const std::string& text);
 
 // Names compare without regard to case: equal names have equal folds.
 inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
-std::u16string Fold(std::u16string_view text);
+// Into a caller's string, to reuse its storage.
+void FoldInto(std::u16string& into, std::u16string_view text);
+inline std::u16string Fold(std::u16string_view text) {
+  std::u16string folded;
+  FoldInto(folded, text);
+  return folded;
+}
 inline bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

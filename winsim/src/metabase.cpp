@@ -197,8 +197,7 @@ MetabaseNode* MetabaseEngine::Find(METADATA_HANDLE handle, std::u16string_view p
     if (full) *full = opened.path;
   }
   ForEachName(path, [&](std::u16string_view name) {
-    folded_.assign(name);
-    for (auto& c : folded_) c = FoldCase(c);
+    FoldInto(folded_, name);
     if (full) full->push_back(folded_);
     if (node) node = node->Child(folded_);
   });
