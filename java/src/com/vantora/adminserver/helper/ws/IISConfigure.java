@@ -13,21 +13,26 @@ package com.vantora.adminserver.helper.ws;
  *
  * <p>The library is loaded when the class is initialised, from the first of:
  * <ol>
- * <li>the file named by the system property {@code iisconfigure.library}, when it is set (nothing else is
- * tried then);
- * <li>{@code iisconfigure.dll} or {@code libiisconfigure.so} on {@code java.library.path};
+ * <li>the file named by the system property {@code iisconfigure.library}, an absolute path, when it is set
+ * (nothing else is tried then; a relative path is refused);
  * <li>this platform's copy in the jar, under {@code com/vantora/adminserver/helper/ws/natives/}
- * {@code windows-x86_64}, {@code windows-x86} (for a 32-bit JVM) or {@code linux-x86_64}, which is copied into
- * a folder private to the user ({@code %LOCALAPPDATA%\iisconfigure} on Windows, {@code $XDG_CACHE_HOME} or
- * {@code ~/.cache} + {@code /iisconfigure} elsewhere) under a name that carries the hash of its content. A
- * copy whose bytes differ from the jar's is replaced before it is loaded.
+ * {@code windows-x86_64}, {@code windows-x86} (for a 32-bit JVM) or {@code linux-x86_64}, whenever the jar
+ * carries one. It is copied into {@code iisconfigure} under {@code %LOCALAPPDATA%} on Windows, under
+ * {@code $XDG_CACHE_HOME} or {@code ~/.cache} elsewhere, in a folder named by the hash of its content, when
+ * that folder and every folder above it can be changed by this user alone (or root); otherwise into a fresh
+ * temporary folder of this JVM. A file is loaded only after its bytes have been compared with the jar's;
+ * {@code --version} of the command line says which folder it came from and why;
+ * <li>{@code iisconfigure.dll} or {@code libiisconfigure.so} on {@code java.library.path}, only when the jar
+ * carries no natives for this platform. The jar's own copy comes first because any user who can write to a
+ * folder on the library path (on Windows, the working folder and every {@code PATH} folder among them) could
+ * otherwise have their library loaded in its place.
  * </ol>
  * Off Windows the library works on a simulated Windows host, the image file named by the environment
  * variable {@code WINSIM_HOST}.
  *
  * <p>A failed load leaves the class usable: {@link #isAvailable()} is false and {@link #loadFailure()} says
  * why. A native method called then throws {@link UnsatisfiedLinkError}, at every call, as the JVM does for a
- * native method it cannot bind; check {@link #isAvailable()} first. Once the library is loaded, no method
+ * native method it cannot bind; check {@link #isAvailable()} first. Once this library is loaded, no method
  * throws.
  */
 public final class IISConfigure {
@@ -36,7 +41,12 @@ public final class IISConfigure {
     private IISConfigure() {
     }
 
-    /** Whether the native library is loaded, so that the native methods can be called. */
+    /**
+     * Whether a native library was loaded. For the jar's own copy that means the native methods can be called.
+     * A library named by {@code iisconfigure.library} or found on {@code java.library.path} is not checked:
+     * true says only that the file loaded, not that it is this library; a native method it lacks throws
+     * {@link UnsatisfiedLinkError} when called.
+     */
     public static boolean isAvailable() {
         return LOAD_FAILURE == null;
     }
