@@ -1,10 +1,14 @@
 package com.vantora.adminserver.helper.ws;
 
+import java.io.Console;
+import java.io.FileDescriptor;
+import java.io.FileOutputStream;
 import java.io.PrintStream;
 import java.lang.reflect.InvocationTargetException;
 import java.lang.reflect.Method;
 import java.lang.reflect.Modifier;
 import java.lang.reflect.Parameter;
+import java.nio.charset.StandardCharsets;
 import java.util.Arrays;
 import java.util.Comparator;
 import java.util.List;
@@ -15,7 +19,11 @@ import java.util.stream.Collectors;
 /**
  * {@code java -jar iisconfigure.jar METHOD [ARG...]} calls one native method of {@link IISConfigure} and prints
  * its result. Exit status: 0 for true, a text or a method without result; 1 for false or null; 2 for a usage
- * error; 3 when the native library is not loaded.
+ * error; 3 when the native library is not loaded or lacks the method; 4 when the output could not be written
+ * (a closed or full standard output). Every failure is one line on standard error.
+ *
+ * <p>Output goes out in UTF-8 whenever standard output is not a terminal, whatever the locale, so that a script
+ * reads a text result exactly; to a terminal it goes in the terminal's charset.
  */
 public final class IISConfigureCommand {
     private static final Map<String, String> WHAT = Map.ofEntries(
@@ -45,12 +53,31 @@ public final class IISConfigureCommand {
     private IISConfigureCommand() {
     }
 
-    public static void main(String[] args) throws IllegalAccessException, InvocationTargetException {
-        System.exit(run(args, System.out, System.err));
+    public static void main(String[] args) {
+        PrintStream out = terminal() ? System.out
+                : new PrintStream(new FileOutputStream(FileDescriptor.out), true, StandardCharsets.UTF_8);
+        int status = run(args, out, System.err);
+        if (out.checkError()) {
+            System.err.println("iisconfigure: the output could not be written to standard output");
+            status = 4;
+        }
+        System.exit(status);
     }
 
-    static int run(String[] args, PrintStream out, PrintStream err) throws IllegalAccessException,
-            InvocationTargetException {
+    private static boolean terminal() {
+        Console console = System.console();
+        if (console == null) {
+            return false;
+        }
+        try {
+            // From Java 22 on there is a console also when the output is redirected.
+            return (Boolean) Console.class.getMethod("isTerminal").invoke(console);
+        } catch (ReflectiveOperationException e) {
+            return true;
+        }
+    }
+
+    static int run(String[] args, PrintStream out, PrintStream err) {
         if (args.length == 1 && args[0].equals("--version")) {
             out.println("iisconfigure " + IISConfigure.class.getPackage().getImplementationVersion());
             out.println(IISConfigure.isAvailable() ? "native library: " + NativeLibrary.source()
@@ -76,7 +103,19 @@ public final class IISConfigureCommand {
             err.println("iisconfigure: native library not loaded: " + IISConfigure.loadFailure());
             return 3;
         }
-        Object result = method.invoke(null, (Object[]) Arrays.copyOfRange(args, 1, args.length));
+        Object result;
+        try {
+            result = method.invoke(null, (Object[]) Arrays.copyOfRange(args, 1, args.length));
+        } catch (InvocationTargetException e) {
+            if (e.getCause() instanceof LinkageError) {
+                err.println("iisconfigure: the native library " + NativeLibrary.source() + " does not link "
+                        + method.getName() + " (" + e.getCause().getMessage() + ")");
+                return 3;
+            }
+            throw new IllegalStateException(e.getCause());
+        } catch (IllegalAccessException e) {
+            throw new IllegalStateException(e);
+        }
         out.println(method.getReturnType() == void.class ? "done" : String.valueOf(result));
         return result == null && method.getReturnType() != void.class || Boolean.FALSE.equals(result) ? 1 : 0;
     }
