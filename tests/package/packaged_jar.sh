@@ -53,6 +53,8 @@ expect 3 "iisconfigure.library=$work/missing.so: .*$work/missing.so" \
   -Diisconfigure.library="$work/missing.so" -jar "$jar" IsIISInstalled
 expect 0 "not loaded: iisconfigure.library=" -Diisconfigure.library="$work/missing.so" -jar "$jar" --version
 
+tests/package/shared_machine.sh "$jar"
+
 # No 32-bit Wine here: the stripped x86 DLL's exports are checked, the x64 DLL is run.
 mkdir "$work/x86" "$work/x64"
 unzip -p "$jar" $natives/windows-x86/iisconfigure.dll >"$work/x86/iisconfigure.dll"
