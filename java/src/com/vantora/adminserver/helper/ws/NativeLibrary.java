@@ -41,7 +41,7 @@ import java.util.Map;
  *
  * <p>The jar's copy goes into the cache, {@code iisconfigure/VERSION-HASH} under {@code $XDG_CACHE_HOME} or
  * {@code ~/.cache} ({@code %LOCALAPPDATA%} on Windows), when that folder is one only this user can change (see
- * {@link #posixFolder}); otherwise into a fresh folder this JVM makes under {@code java.io.tmpdir}, whose files
+ * {@code posixFolder}); otherwise into a fresh folder this JVM makes under {@code java.io.tmpdir}, whose files
  * are deleted once loaded (on Windows, where a loaded DLL cannot be deleted, by a later start). Nothing is ever
  * made relative to the working folder.
  */
@@ -167,19 +167,18 @@ final class NativeLibrary {
         if (WINDOWS) {
             removeStaleTempFolders();
         }
-        Path temp;
+        Path temp = null;
         try {
             temp = tempFolder();
-        } catch (IOException e) {
-            throw new IOException("the cache cannot be used: " + noCache + "; nor a temporary folder: " + e.getMessage());
-        }
-        try {
             return loadFrom(temp, platform, contents) + " (the jar's copy, in a temporary folder of this JVM,"
                     + " as the cache cannot be used: " + noCache + ")";
         } catch (IOException e) {
-            throw new IOException("the cache cannot be used: " + noCache + "; nor a temporary folder: " + e.getMessage());
+            throw new IOException("the cache cannot be used: " + noCache + "; nor a temporary folder: "
+                    + e.getMessage());
         } finally {
-            remove(temp);
+            if (temp != null) {
+                remove(temp);
+            }
         }
     }
 
@@ -252,7 +251,8 @@ final class NativeLibrary {
                 root = local != null ? Paths.get(local) : Paths.get(String.valueOf(home), "AppData", "Local");
             } else {
                 String cache = System.getenv("XDG_CACHE_HOME");
-                root = cache != null && cache.startsWith("/") ? Paths.get(cache) : Paths.get(String.valueOf(home), ".cache");
+                root = cache != null && cache.startsWith("/") ? Paths.get(cache)
+                        : Paths.get(String.valueOf(home), ".cache");
             }
         } catch (InvalidPathException e) {
             throw new IOException("no usable cache folder: " + e.getMessage());
@@ -289,7 +289,7 @@ final class NativeLibrary {
      * no one else. A POSIX ACL that lets another user write shows as the group write bit. Missing folders are
      * made owner-only on the way, each only after its parent has passed.
      */
-    static Path posixFolder(Path folder, long me) throws IOException {
+    private static Path posixFolder(Path folder, long me) throws IOException {
         Path at = folder.getRoot();
         while (true) {
             Map<String, Object> attributes = attributesMakingFolder(at, "unix:uid,mode",
@@ -427,7 +427,7 @@ final class NativeLibrary {
     }
 
     /** Names the file and the reason: a write error of the JVM names neither. */
-    static IOException failure(String doing, Path path, IOException e) {
+    private static IOException failure(String doing, Path path, IOException e) {
         String reason = e instanceof AccessDeniedException ? "permission denied"
                 : e instanceof NoSuchFileException ? "no such file or folder"
                 : e instanceof FileSystemException && ((FileSystemException) e).getReason() != null
