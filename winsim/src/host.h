@@ -71,9 +71,6 @@ struct ThreadState {
   std::string comApartment;  // "" until the thread's first COM call
 };
 
-// How a registry value of this type is written in an image when well formed.
-Form RegistryForm(DWORD type);
-
 class Host::Call : public Site::Call {
  public:
   explicit Call(const char* name);

@@ -3,16 +3,6 @@
 
 #include "host.h"
 
-namespace winsim {
-
-Form RegistryForm(DWORD type) {
-  if (type == REG_SZ || type == REG_EXPAND_SZ) return Form::Text;
-  if (type == REG_MULTI_SZ) return Form::Texts;
-  return type == REG_DWORD ? Form::Number32 : type == REG_QWORD ? Form::Number64 : Form::Hex;
-}
-
-}  // namespace winsim
-
 namespace {
 
 using winsim::Host;
