@@ -52,6 +52,10 @@ enum class Form { Number32, Number64, Text, Texts, Hex };
 Form RegistryForm(uint32_t type);
 Form MetabaseForm(uint32_t dataType);
 
+// How deep keys nest below their root, metabase and registry alike: the depth
+// Windows documents for the registry. A deeper image is not an image.
+constexpr size_t kMaxKeyDepth = 512;
+
 std::string ToHex(const void* data, size_t length);
 
 // An entry's bytes from its `valueField` or its "hex"; throws std::invalid_argument.

@@ -56,7 +56,8 @@ class Host final : public Site {
   friend std::vector<std::string> JournalLines();
   friend OpenResources CountOpenResources();
   Host();
-  void Load(const Json& image, std::string path);  // throws std::invalid_argument, leaving the host as it was
+  // Of an image whose depth was checked; throws std::invalid_argument, leaving the host as it was.
+  void Load(const Json& image, std::string path);
   void LoadFile(const std::string& path);
   template <typename Loading>
   void ControlledReset(Loading load);

@@ -283,7 +283,9 @@ HRESULT MetabaseEngine::AddKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR
   if (!node) return result;
   std::vector<std::u16string> names;
   ForEachName(pathText, [&](auto name) { names.emplace_back(name); });
-  if (names.empty() || std::any_of(names.begin(), names.end(), [](auto& name) { return name.size() > kMaxKeyName; }))
+  // A key deeper than an image may hold could not be loaded again.
+  if (names.empty() || writable->path.size() + names.size() > kMaxKeyDepth ||
+      std::any_of(names.begin(), names.end(), [](auto& name) { return name.size() > kMaxKeyName; }))
     return E_INVALIDARG;
   if (Find(handle, pathText, result)) return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
   node->Touch();

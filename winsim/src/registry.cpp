@@ -115,6 +115,7 @@ LONG OpenKey(const char* name, HKEY hKey, LPCWSTR lpSubKey, DWORD options, REGSA
   Walk(key, *names, existing, &path);
   const bool creates = existing < names->size();
   if (creates && !create) return End(call, ERROR_FILE_NOT_FOUND, out);
+  if (base->path.size() + names->size() > winsim::kMaxKeyDepth) return End(call, ERROR_INVALID_PARAMETER, out);
   if (!call.state.administrator && (creates || (access & kChangeRights))) return End(call, ERROR_ACCESS_DENIED, out);
   if (creates) {
     key = Walk(Resolve(call, base->path, true), *names, existing);
