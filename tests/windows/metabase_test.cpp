@@ -124,11 +124,16 @@ TEST_F(MetabaseTest, EveryMethodAnswersThroughRealActivation) {
 }
 
 // Without a usable server every method fails before touching the metabase:
-// with the class not registered, and on a thread in a single-threaded
-// apartment, where the library cannot join the multithreaded one.
+// with the class not registered, on a thread in a single-threaded apartment,
+// where the library cannot join the multithreaded one, and with an image
+// nested too deep to be one, which the server leaves as it was.
 TEST_F(MetabaseTest, EveryMethodFailsWithoutAUsableServer) {
-  for (const bool singleThreadedApartment : {false, true}) {
-    if (!singleThreadedApartment) RegDeleteTreeW(HKEY_LOCAL_MACHINE, kServerClassKey);
+  std::string deep = stock.dump();
+  deep.replace(deep.size() - 1, 1, R"(, "note": )" + std::string(2000, '[') + std::string(2000, ']') + "}");
+  for (const int setup : {0, 1, 2}) {
+    const bool singleThreadedApartment = setup == 1;
+    if (setup == 0) RegDeleteTreeW(HKEY_LOCAL_MACHINE, kServerClassKey);
+    if (setup == 2) std::ofstream(std::filesystem::path(imagePath), std::ios::binary) << deep;
     for (const auto& method : Methods()) {
       std::string answer;
       std::thread([&] {
@@ -137,9 +142,9 @@ TEST_F(MetabaseTest, EveryMethodFailsWithoutAUsableServer) {
         answer = method.call(*this);
         if (SUCCEEDED(initialised)) CoUninitialize();
       }).join();
-      EXPECT_TRUE(answer == "false" || answer == "null" || answer == "-") << singleThreadedApartment << method.name;
+      EXPECT_TRUE(answer == "false" || answer == "null" || answer == "-") << setup << method.name;
     }
-    EXPECT_EQ(Image(), stock);
+    EXPECT_EQ(Image(), setup == 2 ? Json::parse(deep) : stock);
     Register();
   }
 }

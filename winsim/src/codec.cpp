@@ -1,9 +1,20 @@
 #include "codec.h"
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace winsim {
 namespace {
+
+struct UpperCaseRange {
+  char16_t first, last;
+  uint8_t step;
+  char16_t delta;
+};
+constexpr UpperCaseRange kUpperCase[] = {
+#include "upper_case.inc"
+};
 
 Bytes UnitBytes(const std::u16string& units) {
   Bytes bytes;
@@ -85,6 +96,25 @@ std::optional<Bytes> Decode(Form form, const Json& value) {
 }
 
 }  // namespace
+
+char16_t UpperCaseBeyondAscii(char16_t c) {
+  const auto* range = std::upper_bound(std::begin(kUpperCase), std::end(kUpperCase), c,
+                                       [](char16_t unit, const UpperCaseRange& r) { return unit < r.first; });
+  if (range == std::begin(kUpperCase) || c > (--range)->last || (c - range->first) % range->step) return c;
+  return static_cast<char16_t>(c + range->delta);
+}
+
+// The numbers are the platform's REG_* and *_METADATA types.
+Form RegistryForm(uint32_t type) {
+  if (type == 1 || type == 2) return Form::Text;  // REG_SZ, REG_EXPAND_SZ
+  if (type == 7) return Form::Texts;              // REG_MULTI_SZ
+  return type == 4 ? Form::Number32 : type == 11 ? Form::Number64 : Form::Hex;
+}
+
+Form MetabaseForm(uint32_t dataType) {
+  if (dataType == 2 || dataType == 4) return Form::Text;  // STRING_METADATA, EXPANDSZ_METADATA
+  return dataType == 1 ? Form::Number32 : dataType == 5 ? Form::Texts : Form::Hex;
+}
 
 std::string ToHex(const void* data, size_t length) {
   static const char digits[] = "0123456789abcdef";

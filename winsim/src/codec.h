@@ -15,8 +15,13 @@ using Json = nlohmann::ordered_json;
 std::string ToUtf8(const std::u16string& text);
 std::u16string ToUtf16(const std::string& text);
 
-// Names compare without regard to case: equal names have equal folds.
-inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+// Names compare as on Windows: each UTF-16 unit after its simple upper-case
+// mapping, with no locale. Equal names have equal folds.
+char16_t UpperCaseBeyondAscii(char16_t c);
+inline char16_t FoldCase(char16_t c) {
+  if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  return UpperCaseBeyondAscii(c);
+}
 // Into a caller's string, to reuse its storage.
 void FoldInto(std::u16string& into, std::u16string_view text);
 inline std::u16string Fold(std::u16string_view text) {
@@ -44,6 +49,12 @@ using Bytes = std::string;
 
 // How a type's bytes are written in an image when they are well formed.
 enum class Form { Number32, Number64, Text, Texts, Hex };
+Form RegistryForm(uint32_t type);
+Form MetabaseForm(uint32_t dataType);
+
+// How deep keys nest below their root, metabase and registry alike: the depth
+// Windows documents for the registry. A deeper image is not an image.
+constexpr size_t kMaxKeyDepth = 512;
 
 std::string ToHex(const void* data, size_t length);
 

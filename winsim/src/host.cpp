@@ -80,7 +80,9 @@ void Host::Load(const Json& image, std::string path) {
 void Host::LoadFile(const std::string& path) {
   const auto text = ReadFileText(path);
   try {
-    Load(Json::parse(text ? *text : StockImageText()), path);  // a missing file is created at the first write
+    const Json image = Json::parse(text ? *text : StockImageText());  // a missing file is created at the first write
+    CheckDepth(image);
+    Load(image, path);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "winsim: %s is not a host image (%s); starting a bare machine\n", path.c_str(), e.what());
     Load(Json::parse(R"({"winsim": 1, "iis": null, "services": []})"), "");
@@ -102,6 +104,7 @@ void ResetHost(const std::string& image) {
   } catch (const Json::parse_error& e) {
     throw std::invalid_argument(e.what());
   }
+  CheckDepth(parsed);
   Host& host = Host::Instance();
   host.ControlledReset([&] { host.Load(parsed, ""); });
 }

@@ -56,7 +56,8 @@ class Host final : public Site {
   friend std::vector<std::string> JournalLines();
   friend OpenResources CountOpenResources();
   Host();
-  void Load(const Json& image, std::string path);  // throws std::invalid_argument, leaving the host as it was
+  // Of an image whose depth was checked; throws std::invalid_argument, leaving the host as it was.
+  void Load(const Json& image, std::string path);
   void LoadFile(const std::string& path);
   template <typename Loading>
   void ControlledReset(Loading load);
@@ -70,9 +71,6 @@ struct ThreadState {
   uint64_t generation = 0;
   std::string comApartment;  // "" until the thread's first COM call
 };
-
-// How a registry value of this type is written in an image when well formed.
-Form RegistryForm(DWORD type);
 
 class Host::Call : public Site::Call {
  public:

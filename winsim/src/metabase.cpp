@@ -10,11 +10,6 @@ namespace {
 constexpr size_t kMaxKeyName = 255;  // callers enumerate into METADATA_MAX_NAME_LEN characters
 constexpr DWORD kSaveWaitMilliseconds = 5000;
 
-Form FormOf(DWORD dataType) {
-  if (dataType == STRING_METADATA || dataType == EXPANDSZ_METADATA) return Form::Text;
-  return dataType == DWORD_METADATA ? Form::Number32 : dataType == MULTISZ_METADATA ? Form::Texts : Form::Hex;
-}
-
 // What SetData refuses, as IIS does: data that is not what its type says.
 bool WellFormed(const METADATA_RECORD& record) {
   const size_t length = record.dwMDDataLen;
@@ -97,8 +92,8 @@ struct MetabaseNode {
       const DWORD type = Number32(entry, "dataType", here);
       if (type < DWORD_METADATA || type > MULTISZ_METADATA) Invalid(here, "\"dataType\" is not 1 to 5");
       node->records.push_back({Number32(entry, "id", here), Number32(entry, "attributes", here),
-                               Number32(entry, "userType", here), type, EntryBytes(entry, "value", FormOf(type), here),
-                               entry.dump()});
+                               Number32(entry, "userType", here), type,
+                               EntryBytes(entry, "value", MetabaseForm(type), here), entry.dump()});
     }
     for (const auto& child : ArrayField(key, "children", here)) node->Adopt(FromJson(child, here, node.get()));
     return node;
@@ -288,7 +283,9 @@ HRESULT MetabaseEngine::AddKey(Site::Call& call, METADATA_HANDLE handle, LPCWSTR
   if (!node) return result;
   std::vector<std::u16string> names;
   ForEachName(pathText, [&](auto name) { names.emplace_back(name); });
-  if (names.empty() || std::any_of(names.begin(), names.end(), [](auto& name) { return name.size() > kMaxKeyName; }))
+  // A key deeper than an image may hold could not be loaded again.
+  if (names.empty() || writable->path.size() + names.size() > kMaxKeyDepth ||
+      std::any_of(names.begin(), names.end(), [](auto& name) { return name.size() > kMaxKeyName; }))
     return E_INVALIDARG;
   if (Find(handle, pathText, result)) return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
   node->Touch();
@@ -375,7 +372,7 @@ HRESULT MetabaseEngine::SetData(Site::Call& call, METADATA_HANDLE handle, LPCWST
                 {"attributes", stored.attributes},
                 {"userType", stored.userType},
                 {"dataType", stored.dataType}};
-  PutBytes(entry, "value", FormOf(stored.dataType), stored.bytes);
+  PutBytes(entry, "value", MetabaseForm(stored.dataType), stored.bytes);
   stored.text = entry.dump(-1, ' ', false, Json::error_handler_t::replace);
   node->Touch();
   auto existing = std::find_if(node->records.begin(), node->records.end(),

@@ -3,16 +3,6 @@
 
 #include "host.h"
 
-namespace winsim {
-
-Form RegistryForm(DWORD type) {
-  if (type == REG_SZ || type == REG_EXPAND_SZ) return Form::Text;
-  if (type == REG_MULTI_SZ) return Form::Texts;
-  return type == REG_DWORD ? Form::Number32 : type == REG_QWORD ? Form::Number64 : Form::Hex;
-}
-
-}  // namespace winsim
-
 namespace {
 
 using winsim::Host;
@@ -125,6 +115,7 @@ LONG OpenKey(const char* name, HKEY hKey, LPCWSTR lpSubKey, DWORD options, REGSA
   Walk(key, *names, existing, &path);
   const bool creates = existing < names->size();
   if (creates && !create) return End(call, ERROR_FILE_NOT_FOUND, out);
+  if (base->path.size() + names->size() > winsim::kMaxKeyDepth) return End(call, ERROR_INVALID_PARAMETER, out);
   if (!call.state.administrator && (creates || (access & kChangeRights))) return End(call, ERROR_ACCESS_DENIED, out);
   if (creates) {
     key = Walk(Resolve(call, base->path, true), *names, existing);

@@ -76,20 +76,94 @@ int ThreadNumber() {
   return number;
 }
 
-std::string ComposeImage(Json document, const MetabaseEngine* metabase) {
-  if (!metabase || !document.contains("iis") || !document["iis"].is_object()) return document.dump(2) + "\n";
-  Json& iis = document["iis"];
-  const bool backups = iis.contains("backups") || metabase->HasBackups();
-  iis["metabase"] = "\x01";
-  if (backups) iis["backups"] = "\x02";
-  std::string text = document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-  auto substitute = [&text](const std::string& mark, const std::string& with) {
-    const size_t at = text.find(mark);
-    if (at != std::string::npos) text.replace(at, mark.size(), with);
+namespace {
+
+// Room for keys at their limit, two levels each (a key, its children), with
+// their records and the image's few levels above them.
+constexpr size_t kMaxNesting = 2 * kMaxKeyDepth + 16;
+
+using Pending = std::vector<std::pair<const Json*, size_t>>;  // a value and its depth, walked without recursion
+
+const Json* Member(const Json* object, const char* name) {
+  if (!object) return nullptr;
+  const auto found = object->find(name);
+  return found == object->end() ? nullptr : &*found;
+}
+
+void CheckKeyDepth(const Json* root, const std::string& where) {
+  Pending pending;
+  if (root) pending.emplace_back(root, 0);
+  while (!pending.empty()) {
+    const auto [key, depth] = pending.back();
+    pending.pop_back();
+    const Json* children = Member(key, "children");
+    if (!children || !children->is_array() || children->empty()) continue;
+    if (depth == kMaxKeyDepth) Invalid(where, "keys nest deeper than " + std::to_string(kMaxKeyDepth) + " levels");
+    for (const auto& child : *children) pending.emplace_back(&child, depth + 1);
+  }
+}
+
+}  // namespace
+
+void CheckDepth(const Json& image) {
+  const Json* iis = Member(&image, "iis");
+  CheckKeyDepth(Member(iis, "metabase"), "iis.metabase");
+  const Json* backups = Member(iis, "backups");
+  if (backups && backups->is_array()) {
+    for (const auto& backup : *backups) CheckKeyDepth(Member(&backup, "metabase"), "iis.backups.metabase");
+  }
+  CheckKeyDepth(Member(Member(&image, "registry"), "HKEY_LOCAL_MACHINE"), "registry.HKEY_LOCAL_MACHINE");
+  Pending pending{{&image, 0}};
+  while (!pending.empty()) {
+    const auto [value, depth] = pending.back();
+    pending.pop_back();
+    if (depth == kMaxNesting) Invalid("the image", "nests deeper than " + std::to_string(kMaxNesting) + " levels");
+    for (const auto& item : *value) {
+      if (item.is_structured()) pending.emplace_back(&item, depth + 1);
+    }
+  }
+}
+
+std::string ComposeImage(const Json& document, const MetabaseEngine* metabase) {
+  // As dump(2) writes it, a level deeper: dumped strings hold no raw line break.
+  auto dump = [](const Json& value, const char* indent) {
+    std::string text;
+    for (char c : value.dump(2, ' ', false, Json::error_handler_t::replace)) {
+      text += c;
+      if (c == '\n') text += indent;
+    }
+    return text;
   };
-  substitute("\"\\u0001\"", metabase->SavedText());
-  if (backups) substitute("\"\\u0002\"", metabase->BackupsText());
-  return text;
+  if (!metabase || !document.contains("iis") || !document["iis"].is_object()) return dump(document, "") + "\n";
+  // The engine's metabase and backups go in as it keeps them, serialized, in their places.
+  std::string text = "{";
+  const char* separator = "\n  ";
+  auto put = [&](const std::string& name, const std::string& value) {
+    (((text += separator) += Json(name).dump()) += ": ") += value;
+  };
+  for (const auto& member : document.items()) {
+    if (member.key() != "iis") {
+      put(member.key(), dump(member.value(), "  "));
+      separator = ",\n  ";
+      continue;
+    }
+    put("iis", "{");
+    const Json& iis = member.value();
+    separator = "\n    ";
+    for (const auto& part : iis.items()) {
+      if (part.key() == "metabase") {
+        put("metabase", metabase->SavedText());
+      } else {
+        put(part.key(), part.key() == "backups" ? metabase->BackupsText() : dump(part.value(), "    "));
+      }
+      separator = ",\n    ";
+    }
+    if (!iis.contains("metabase")) put("metabase", metabase->SavedText());
+    if (!iis.contains("backups") && metabase->HasBackups()) put("backups", metabase->BackupsText());
+    text += "\n  }";
+    separator = ",\n  ";
+  }
+  return text + "\n}\n";
 }
 
 double TimeoutScale(const Json& image) {

@@ -113,7 +113,11 @@ void ReplaceFile(const std::string& path, const std::function<std::string()>& co
 void AppendToFile(const std::string& path, const std::string& text);
 
 // `document` with the metabase's saved text and backups put in.
-std::string ComposeImage(Json document, const MetabaseEngine* metabase);
+std::string ComposeImage(const Json& document, const MetabaseEngine* metabase);
+
+// Throws std::invalid_argument when keys, or anything else, nest deeper than an
+// image may: copying and writing JSON recurse, so this comes before either.
+void CheckDepth(const Json& image);
 
 // The image's "timeoutScale", checked.
 double TimeoutScale(const Json& image);

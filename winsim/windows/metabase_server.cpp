@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <stdexcept>
 
 #include "admin_base.h"
 #include "codec.h"
@@ -33,6 +34,7 @@ class ServerMetabase final : public Site {
     try {
       const auto text = ReadFileText(imagePath_);
       loaded_ = Json::parse(text ? *text : StockImageText());
+      CheckDepth(loaded_);
       if (!loaded_.is_object() || loaded_.value("winsim", Json()) != 1) Invalid("the image", "\"winsim\" is not 1");
       const double scale = TimeoutScale(loaded_);
       Reset(FaultPlan(ArrayField(loaded_, "faults", "the image")));
@@ -51,10 +53,14 @@ class ServerMetabase final : public Site {
       Json image = loaded_;
       if (const auto text = ReadFileText(imagePath_)) {
         Json current = Json::parse(*text, nullptr, false);
-        if (current.is_object()) image = std::move(current);
+        try {
+          CheckDepth(current);
+          if (current.is_object()) image = std::move(current);
+        } catch (const std::invalid_argument&) {  // too deep to write back: what was loaded instead
+        }
       }
       if (!image["iis"].is_object()) image["iis"] = loaded_.value("iis", Json::object());
-      return ComposeImage(std::move(image), &metabase);
+      return ComposeImage(image, &metabase);
     });
   }
 
