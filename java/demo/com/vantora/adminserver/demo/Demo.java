@@ -26,43 +26,51 @@ public final class Demo {
     }
 
     public static void main(String[] args) throws IOException, InterruptedException {
-        System.exit(run(args, System.out, System.err));
+        System.exit(run(args, System.out, System.err, Path.of(System.getProperty("java.io.tmpdir"))));
     }
 
-    static int run(String[] args, PrintStream out, PrintStream err) throws IOException, InterruptedException {
-        Path folder = Files.createTempDirectory("iisconfigure-demo");
-        Path image = folder.resolve("host.json");
-        Path journal = folder.resolve("journal.jsonl");
-        String source;
-        Path exportTo = null;
-        HostImage before;
-        try {
-            if (args.length > 0 && args[0].equals("--metabase")) {
-                HostImageTool.Options o = HostImageTool.Options.parse(args, 1);
-                if (o.base() != null) {
-                    throw new IllegalArgumentException();
-                }
-                Map<String, Object> imported = HostImageTool.fromMetabase(o.file(), o.registries(), null);
-                Files.writeString(image, Json.write(imported));
-                before = HostImage.ofParsed(imported);
-                source = o.file() + String.join("", o.registries().stream().map(r -> " + " + r).toList());
-                exportTo = o.exportTo();
-            } else if (args.length <= 1) {
-                Path from = args.length == 1 ? Paths.get(args[0]) : HostImageTool.stockImage();
-                if (!Files.isRegularFile(from)) {
-                    throw new BadInput(from.toString(), 0, "no such file");
-                }
-                Files.copy(from, image);
-                source = from.toString();
-                before = HostImage.read(image);
-            } else {
-                throw new IllegalArgumentException();
+    /** What the demo runs on: the image to copy, its facts, where it came from and where to export to. */
+    private record Host(Map<String, Object> json, Path file, HostImage facts, String source, Path exportTo) {
+    }
+
+    /** The host named by the arguments, read and checked before anything is written. */
+    private static Host host(String[] args) throws BadInput, HostImageTool.Usage {
+        if (args.length > 0 && args[0].equals("--metabase")) {
+            HostImageTool.Options o = HostImageTool.Options.parse(args, 1);
+            if (o.base() != null) {
+                throw new HostImageTool.Usage();
             }
-        } catch (BadInput | IllegalArgumentException e) {
-            err.println(e instanceof BadInput ? e.getMessage() : USAGE);  // refused input or a usage error
+            Map<String, Object> imported = HostImageTool.fromMetabase(o.file(), o.registries(), null);
+            String source = o.file() + String.join("", o.registries().stream().map(r -> " + " + r).toList());
+            return new Host(imported, null, HostImage.ofParsed(imported), source, o.exportTo());
+        }
+        if (args.length > 1 || args.length == 1 && args[0].startsWith("--")) {
+            throw new HostImageTool.Usage();
+        }
+        Path from = args.length == 1 ? Paths.get(args[0]) : HostImageTool.stockImage();
+        return new Host(null, from, HostImageTool.read(from).facts(), from.toString(), null);
+    }
+
+    static int run(String[] args, PrintStream out, PrintStream err, Path temporary) throws IOException, InterruptedException {
+        Host host;
+        try {
+            host = host(args);
+        } catch (BadInput e) {
+            err.println(e.getMessage());
+            return 2;
+        } catch (HostImageTool.Usage e) {
+            err.println(USAGE);
             return 2;
         }
-        out.println("Host: " + source + " (working image " + image + ")");
+        Path folder = Files.createTempDirectory(temporary, "iisconfigure-demo");
+        Path image = folder.resolve("host.json");
+        Path journal = folder.resolve("journal.jsonl");
+        if (host.file() != null) {
+            Files.copy(host.file(), image);
+        } else {
+            Files.writeString(image, Json.write(host.json()));
+        }
+        out.println("Host: " + host.source() + " (working image " + image + ")");
         out.println();
         out.flush();
         int status = runCalls(image, journal);
@@ -70,24 +78,23 @@ public final class Demo {
             err.println("the calls ended with exit status " + status);
             return 1;
         }
-        Map<String, Object> afterImage;
+        HostImageTool.Image after;
         try {
-            afterImage = HostImageTool.readImage(image);
+            after = HostImageTool.read(image);
         } catch (BadInput e) {
             err.println(e.getMessage());
             return 1;
         }
-        HostImage after = HostImage.ofParsed(afterImage);
         long calls = Files.exists(journal) ? Files.lines(journal).count() : 0;
         out.println();
         out.println("What changed (" + calls + " platform calls, journal " + journal + "):");
-        ImageDiff.lines(before, after).forEach(line -> out.println("  " + line));
-        if (exportTo != null) {
+        ImageDiff.lines(host.facts(), after.facts()).forEach(line -> out.println("  " + line));
+        if (host.exportTo() != null) {
             try {
-                String xml = MetabaseXml.write(HostImageTool.metabase(afterImage, image.toString()), image.toString());
-                Files.write(exportTo, xml.getBytes(StandardCharsets.UTF_8));
+                String xml = MetabaseXml.write(HostImageTool.metabase(after.json(), image.toString()), image.toString());
+                Files.write(host.exportTo(), xml.getBytes(StandardCharsets.UTF_8));
                 out.println();
-                out.println("The changed metabase is in " + exportTo);
+                out.println("The changed metabase is in " + host.exportTo());
             } catch (BadInput e) {
                 err.println(e.getMessage());
                 return 1;

@@ -146,7 +146,7 @@ public final class HostImage {
         Map<String, Object> registry = optionalObject(image.get("registry"), "registry");
         for (Map.Entry<String, Object> hive : registry.entrySet()) {
             String where = "registry." + hive.getKey();
-            readRegistryKey(object(hive.getValue(), where), Describe.hive(hive.getKey()), where, true);
+            readRegistryKey(object(hive.getValue(), where), Describe.hive(hive.getKey()), where, 0);
         }
 
         List<Object> broadcasts = array(image.get("broadcasts"), "broadcasts");
@@ -189,7 +189,7 @@ public final class HostImage {
         Map<String, Object> iis = object(iisValue, "iis");
         put(Area.METABASE, "iis", "installed");
         if (iis.get("metabase") != null) {
-            readMetabaseKey(object(iis.get("metabase"), "iis.metabase"), "/", "iis.metabase", true);
+            readMetabaseKey(object(iis.get("metabase"), "iis.metabase"), "/", "iis.metabase", 0);
         }
         List<Object> held = array(iis.get("heldKeys"), "iis.heldKeys");
         for (int i = 0; i < held.size(); i++) {
@@ -207,7 +207,11 @@ public final class HostImage {
         }
     }
 
-    private void readMetabaseKey(Map<String, Object> key, String path, String where, boolean root) {
+    private void readMetabaseKey(Map<String, Object> key, String path, String where, int depth) {
+        boolean root = depth == 0;
+        if (depth > Limits.KEY_DEPTH) {
+            throw new IllegalArgumentException(Limits.keyDepthProblem("iis.metabase: keys"));
+        }
         if (!root) {
             put(Area.METABASE, "metabase " + path + "  (key)", "");
         }
@@ -231,12 +235,15 @@ public final class HostImage {
             String at = where + ".children[" + i + "]";
             Map<String, Object> child = object(children.get(i), at);
             String name = text(child.get("name"), at + ".name");
-            readMetabaseKey(child, (root ? "/" : path + "/") + name, at, false);
+            readMetabaseKey(child, (root ? "/" : path + "/") + name, at, depth + 1);
         }
     }
 
-    private void readRegistryKey(Map<String, Object> key, String path, String where, boolean root) {
-        if (!root) {
+    private void readRegistryKey(Map<String, Object> key, String path, String where, int depth) {
+        if (depth > Limits.KEY_DEPTH) {
+            throw new IllegalArgumentException(Limits.keyDepthProblem("registry: keys"));
+        }
+        if (depth > 0) {
             put(Area.REGISTRY, "registry " + path + "  (key)", "");
         }
         List<Object> values = array(key.get("values"), where + ".values");
@@ -251,7 +258,7 @@ public final class HostImage {
         for (int i = 0; i < children.size(); i++) {
             String at = where + ".children[" + i + "]";
             Map<String, Object> child = object(children.get(i), at);
-            readRegistryKey(child, path + "\\" + text(child.get("name"), at + ".name"), at, false);
+            readRegistryKey(child, path + "\\" + text(child.get("name"), at + ".name"), at, depth + 1);
         }
     }
 

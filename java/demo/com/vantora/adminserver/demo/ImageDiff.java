@@ -1,8 +1,6 @@
 package com.vantora.adminserver.demo;
 
-import java.io.IOException;
 import java.io.PrintStream;
-import java.nio.file.NoSuchFileException;
 import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.HashMap;
@@ -150,16 +148,10 @@ public final class ImageDiff {
         List<HostImage> images = new ArrayList<>();
         for (String arg : args) {
             try {
-                images.add(HostImage.read(Path.of(arg)));
-            } catch (NoSuchFileException e) {
-                err.println(arg + ": no such file");
-                return 1;
-            } catch (IOException e) {
-                err.println(arg + ": cannot read: " + e);
-                return 1;
-            } catch (IllegalArgumentException e) {
-                err.println(arg + ": not a host image: " + e.getMessage());
-                return 1;
+                images.add(HostImageTool.read(Path.of(arg)).facts());
+            } catch (BadInput e) {
+                err.println(e.getMessage());
+                return 2;
             }
         }
         List<String> lines = images.size() == 1 ? images.get(0).lines() : lines(images.get(0), images.get(1));

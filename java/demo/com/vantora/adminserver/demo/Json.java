@@ -3,35 +3,93 @@ package com.vantora.adminserver.demo;
 import com.google.gson.Gson;
 import com.google.gson.GsonBuilder;
 import com.google.gson.JsonParseException;
-import com.google.gson.ToNumberPolicy;
+import com.google.gson.ToNumberStrategy;
 import com.google.gson.stream.JsonReader;
 import com.google.gson.stream.JsonToken;
 import java.io.IOException;
 import java.io.StringReader;
+import java.math.BigInteger;
+import java.util.regex.Matcher;
+import java.util.regex.Pattern;
 
 /**
  * JSON as host images hold it: objects as maps in member order, arrays as lists, integers as
- * Long, other numbers as Double. Reading is strict, as the simulated host's is.
+ * Long (BigInteger beyond it, as a QWORD may be), other numbers as Double. Reading is strict, as the
+ * simulated host's is, and bounded by {@link Limits}.
  */
 public final class Json {
+    private static final ToNumberStrategy NUMBERS = in -> {
+        String text = in.nextString();
+        if (text.indexOf('.') >= 0 || text.indexOf('e') >= 0 || text.indexOf('E') >= 0) {
+            return Double.valueOf(text);
+        }
+        try {
+            return Long.parseLong(text);
+        } catch (NumberFormatException e) {
+            return new BigInteger(text);  // a QWORD beyond Long's range
+        }
+    };
+    private static final Pattern WHERE = Pattern.compile(" at line (\\d+) column \\d+");
     private static final GsonBuilder BUILDER = new GsonBuilder().serializeNulls().disableHtmlEscaping()
-            .setObjectToNumberStrategy(ToNumberPolicy.LONG_OR_DOUBLE);
+            .setObjectToNumberStrategy(NUMBERS);
     private static final Gson COMPACT = BUILDER.create();
     private static final Gson PRETTY = BUILDER.setPrettyPrinting().create();
 
     private Json() {
     }
 
+    /** Text that is not JSON, or JSON beyond the limits, with the line where it goes wrong (0 when unknown). */
+    public static final class Malformed extends IllegalArgumentException {
+        private static final long serialVersionUID = 1L;
+        public final int line;
+
+        Malformed(int line, String problem, Throwable cause) {
+            super(problem, cause);
+            this.line = line;
+        }
+    }
+
     public static Object parse(String text) {
+        checkLimits(text);
         try {
             JsonReader reader = new JsonReader(new StringReader(text));
             Object value = COMPACT.getAdapter(Object.class).read(reader);
             if (reader.peek() != JsonToken.END_DOCUMENT) {
-                throw new IllegalArgumentException("bad JSON: unexpected text after the value");
+                throw new Malformed(0, "bad JSON: unexpected text after the value", null);
             }
             return value;
         } catch (IOException | JsonParseException | IllegalStateException e) {
-            throw new IllegalArgumentException("bad JSON: " + e.getMessage(), e);
+            String message = String.valueOf(e.getMessage());
+            Matcher at = WHERE.matcher(message);
+            int line = at.find() ? Integer.parseInt(at.group(1)) : 0;
+            throw new Malformed(line, "bad JSON: " + at.replaceAll("").replaceAll("\\s+", " "), e);
+        }
+    }
+
+    /** Nesting and string length in one pass before any parsing, so that neither can exhaust the stack or heap. */
+    private static void checkLimits(String text) {
+        int depth = 0;
+        int line = 1;
+        for (int i = 0; i < text.length(); i++) {
+            char c = text.charAt(i);
+            if (c == '\n') {
+                line++;
+            } else if (c == '{' || c == '[') {
+                if (++depth > Limits.JSON_NESTING) {
+                    throw new Malformed(line, "JSON nested deeper than " + Limits.JSON_NESTING
+                            + " levels (keys deeper than " + Limits.KEY_DEPTH + ")", null);
+                }
+            } else if (c == '}' || c == ']') {
+                depth--;
+            } else if (c == '"') {
+                int start = i;
+                for (i++; i < text.length() && text.charAt(i) != '"'; i++) {
+                    i += text.charAt(i) == '\\' ? 1 : 0;
+                }
+                if ((long) (i - start) * 2 > Limits.VALUE_BYTES) {
+                    throw new Malformed(line, Limits.valueProblem("a string"), null);
+                }
+            }
         }
     }
 

@@ -3,8 +3,6 @@ package com.vantora.adminserver.demo;
 import com.vantora.adminserver.demo.MetabaseSchema.Property;
 import java.io.IOException;
 import java.io.StringReader;
-import java.nio.ByteBuffer;
-import java.nio.charset.CharacterCodingException;
 import java.nio.charset.StandardCharsets;
 import java.util.ArrayList;
 import java.util.HashMap;
@@ -48,13 +46,10 @@ public final class MetabaseXml {
 
     /** The metabase tree ({@code name, records, children}) the file holds. */
     public static Map<String, Object> read(byte[] bytes, String file) throws BadInput {
-        String text;
-        try {
-            text = StandardCharsets.UTF_8.newDecoder().decode(ByteBuffer.wrap(bytes)).toString();
-        } catch (CharacterCodingException e) {
-            throw new BadInput(file, 0, "not UTF-8 text");
+        Escaped escaped = new Escaped(Input.utf8(bytes, file));
+        if (escaped.oversizeLine > 0) {
+            throw new BadInput(file, escaped.oversizeLine, Limits.valueProblem("an attribute value"));
         }
-        Escaped escaped = new Escaped(text.startsWith("\uFEFF") ? text.substring(1) : text);
         Reader reader = new Reader(file, escaped);
         try {
             SAXParserFactory factory = SAXParserFactory.newInstance();
@@ -82,11 +77,13 @@ public final class MetabaseXml {
         final List<Integer> lineStarts = new ArrayList<>(List.of(1));
         final List<Integer> tagLines = new ArrayList<>();
         final List<Map<String, Integer>> attributeLines = new ArrayList<>();
+        /** Where the first value beyond the limit starts, or 0; the parser never sees it. */
+        int oversizeLine;
         private int line = 1;
 
         Escaped(String s) {
             int i = 0;
-            while (i < s.length()) {
+            while (i < s.length() && oversizeLine == 0) {
                 if (s.charAt(i) != '<') {
                     copy(s, i++);
                     continue;
@@ -130,7 +127,13 @@ public final class MetabaseXml {
         private int value(String s, int i) {
             char quote = s.charAt(i);
             xml.append(quote);
+            int start = i;
+            int startLine = line;
             for (i++; i < s.length() && s.charAt(i) != quote; i++) {
+                if ((i - start + 1L) * 2 > Limits.VALUE_BYTES) {  // with the closing NUL it is stored with
+                    oversizeLine = startLine;
+                    return s.length();
+                }
                 char c = s.charAt(i);
                 if (c == '\r' || c == '\n') {
                     xml.append("&#10;");
@@ -227,6 +230,9 @@ public final class MetabaseXml {
             location = attributes.getValue("Location");
             if (location == null || !location.startsWith("/")) {
                 throw fail(line, "<" + element + "> needs a Location that is an absolute key path");
+            }
+            if (location.chars().filter(c -> c == '/').count() > Limits.KEY_DEPTH) {
+                throw fail(line, Limits.keyDepthProblem("Location"));
             }
             Integer first = definedOn.putIfAbsent(normalized(location), line);
             if (first != null) {

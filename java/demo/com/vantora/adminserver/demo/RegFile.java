@@ -49,6 +49,9 @@ public final class RegFile {
                 if (!key[0].equalsIgnoreCase(HIVE)) {
                     throw new BadInput(file, line, "key " + path + " is outside " + HIVE);
                 }
+                if (key.length - 1 > Limits.KEY_DEPTH) {
+                    throw new BadInput(file, line, Limits.keyDepthProblem("key"));
+                }
                 changes.add(new Change(key, null));
             } else if (key == null) {
                 throw new BadInput(file, line, "a value before the first key");
@@ -122,6 +125,9 @@ public final class RegFile {
             if (quoted(data, 0, string) != data.length()) {
                 throw new BadInput(file, line, what + ": a string must be one quoted text");
             }
+            if ((string.length() + 1L) * 2 > Limits.VALUE_BYTES) {
+                throw new BadInput(file, line, Limits.valueProblem(what));
+            }
             value.put("type", 1L);
             value.put("data", string.toString());
         } else if (data.matches("dword:[0-9a-fA-F]{1,8}")) {
@@ -132,6 +138,9 @@ public final class RegFile {
             byte[] bytes = bytes(hex.group(2));
             if (bytes == null) {
                 throw new BadInput(file, line, what + ": hex bytes must be two digits each, separated by commas");
+            }
+            if (bytes.length > Limits.VALUE_BYTES) {
+                throw new BadInput(file, line, Limits.valueProblem(what));
             }
             value.put("type", type);
             Object decoded = type == 1 || type == 2 ? ImageValues.text(bytes)
@@ -192,14 +201,20 @@ public final class RegFile {
                 }
             }
             if (found == null) {
-                found = new LinkedHashMap<>();
-                found.put("name", names[i]);
-                found.put("values", new ArrayList<>());
-                found.put("children", new ArrayList<>());
+                found = key(names[i]);
                 members(key, "children").add(found);
             }
             key = found;
         }
+        return key;
+    }
+
+    /** A registry key as an image holds it, empty. */
+    static Map<String, Object> key(String name) {
+        Map<String, Object> key = new LinkedHashMap<>();
+        key.put("name", name);
+        key.put("values", new ArrayList<>());
+        key.put("children", new ArrayList<>());
         return key;
     }
 

@@ -62,18 +62,12 @@ class ImageDiffTest {
     }
 
     @Test
-    void commandLinePrintsTheDiffOrSaysWhatIsWrong(@TempDir Path dir) throws Exception {
+    void commandLinePrintsTheDiff(@TempDir Path dir) throws Exception {
         Path before = Files.writeString(dir.resolve("before.json"), SAMPLE);
         Path after = Files.writeString(dir.resolve("after.json"), SAMPLE.replace("\"state\": 1,", "\"state\": 4,"));
-        Files.writeString(dir.resolve("broken.json"), "{\"services\": 1}");
         assertEquals(List.of(0, "~ service IISADMIN  stopped (1), start type 4, start result 1058, denied access 0x10"
                 + " -> running (4), start type 4, start result 1058, denied access 0x10\n", ""),
                 run(before.toString(), after.toString()));
-        assertEquals(List.of(1, "", "broken.json: not a host image: services: expected an array\n"),
-                run(before.toString(), dir.resolve("broken.json").toString()).stream()
-                        .map(o -> o instanceof String s ? s.replace(dir + "/", "") : o).toList());
-        assertEquals(1, run(dir.resolve("missing.json").toString()).get(0));
-        assertEquals(2, run().get(0));
     }
 
     private static List<Object> run(String... args) {
