@@ -110,7 +110,7 @@ final class MetabaseGenerator {
 
     private static Map<String, Object> child(Map<String, Object> parent, String name) throws BadInput {
         for (Object c : MetabaseXml.list(parent, "children")) {
-            if (c instanceof Map<?, ?> key && name.equalsIgnoreCase(String.valueOf(key.get("name")))) {
+            if (c instanceof Map<?, ?> key && Names.same(name, String.valueOf(key.get("name")))) {
                 return HostImageTool.cast(key);
             }
         }

@@ -301,7 +301,7 @@ public final class MetabaseXml {
             StringBuilder lower = new StringBuilder();
             for (String name : path.split("/")) {
                 if (!name.isEmpty()) {
-                    lower.append('/').append(lower(name));
+                    lower.append('/').append(Names.fold(name));
                 }
             }
             return lower.toString();
@@ -315,7 +315,7 @@ public final class MetabaseXml {
                 if (name.isEmpty()) {
                     continue;
                 }
-                lower.append('/').append(lower(name));
+                lower.append('/').append(Names.fold(name));
                 Map<String, Object> parent = node;
                 node = keys.computeIfAbsent(lower.toString(), k -> {
                     Map<String, Object> child = key(name);
@@ -341,11 +341,13 @@ public final class MetabaseXml {
             }
             return new Object[] {"hex", ImageValues.hex(bytes)};
         }
-        return new Object[] {"value", switch (type) {
-            case 1 -> dword(text.trim(), p);
-            case 5 -> text.isEmpty() ? List.of() : entries(text);
-            default -> text;
-        }};
+        if (type == 5) {
+            // an empty entry is something a list cannot hold, so such text is kept as its bytes
+            Map.Entry<String, Object> form = ImageValues.metabaseForm(5,
+                    ImageValues.metabaseBytes(5, text.isEmpty() ? List.of() : entries(text)));
+            return new Object[] {form.getKey(), form.getValue()};
+        }
+        return new Object[] {"value", type == 1 ? dword(text.trim(), p) : text};
     }
 
     private static long dword(String text, Property p) {
@@ -509,7 +511,8 @@ public final class MetabaseXml {
             return ImageValues.hex(bytes);
         }
         if (raw != null) {
-            value = type == 1 ? ImageValues.dword(raw) : type == 5 ? ImageValues.list(raw) : ImageValues.text(raw);
+            Map.Entry<String, Object> form = ImageValues.metabaseForm(type, raw);
+            value = form.getKey().equals("value") ? form.getValue() : null;
         }
         if (type == 1 && value instanceof Long n && n >= 0 && n <= 0xFFFFFFFFL) {
             return p == null ? n.toString() : p.isBool() && n <= 1 ? (n == 1 ? "TRUE" : "FALSE") : flagNames(n, p);
@@ -622,10 +625,6 @@ public final class MetabaseXml {
             return n;
         }
         throw w.fail(path, r.get("id"), field + " is not an integer");
-    }
-
-    private static String lower(String s) {
-        return s.toLowerCase(Locale.ROOT);
     }
 
     private static Map<String, Long> ordered(Object... pairs) {

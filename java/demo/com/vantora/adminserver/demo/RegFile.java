@@ -129,7 +129,8 @@ public final class RegFile {
                 throw new BadInput(file, line, Limits.valueProblem(what));
             }
             value.put("type", 1L);
-            value.put("data", string.toString());
+            Map.Entry<String, Object> form = ImageValues.registryForm(1, ImageValues.registryBytes(1, string.toString()));
+            value.put(form.getKey(), form.getValue());
         } else if (data.matches("dword:[0-9a-fA-F]{1,8}")) {
             value.put("type", 4L);
             value.put("data", Long.parseLong(data.substring(6), 16));
@@ -143,9 +144,8 @@ public final class RegFile {
                 throw new BadInput(file, line, Limits.valueProblem(what));
             }
             value.put("type", type);
-            Object decoded = type == 1 || type == 2 ? ImageValues.text(bytes)
-                    : type == 7 ? ImageValues.list(bytes) : type == 4 ? ImageValues.dword(bytes) : null;
-            value.put(decoded == null ? "hex" : "data", decoded == null ? ImageValues.hex(bytes) : decoded);
+            Map.Entry<String, Object> form = ImageValues.registryForm(type, bytes);
+            value.put(form.getKey(), form.getValue());
         } else {
             throw new BadInput(file, line, what + ": expected a quoted string, dword:, hex: or hex(N):");
         }
@@ -196,8 +196,9 @@ public final class RegFile {
             for (Object c : members(key, "children")) {
                 @SuppressWarnings("unchecked")
                 Map<String, Object> candidate = (Map<String, Object>) c;
-                if (names[i].equalsIgnoreCase(String.valueOf(candidate.get("name")))) {
-                    found = candidate;
+                if (Names.same(names[i], (String) candidate.get("name"))) {
+                    found = candidate;  // the first, as the host finds it
+                    break;
                 }
             }
             if (found == null) {
@@ -228,7 +229,7 @@ public final class RegFile {
         for (int i = 0; i < values.size(); i++) {
             @SuppressWarnings("unchecked")
             Map<String, Object> old = (Map<String, Object>) values.get(i);
-            if (String.valueOf(old.get("name")).equalsIgnoreCase((String) value.get("name"))) {
+            if (Names.same((String) old.get("name"), (String) value.get("name"))) {
                 value.put("name", old.get("name"));
                 values.set(i, value);
                 return;
