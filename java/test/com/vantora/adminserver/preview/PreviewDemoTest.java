@@ -1,8 +1,10 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.Json;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.List;

@@ -1,5 +1,6 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
+import com.vantora.winsim.image.HostImage;
 import java.io.PrintStream;
 import java.nio.file.Path;
 import java.util.ArrayList;
@@ -133,29 +134,5 @@ public final class ImageDiff {
         if (!after.containsKey(fact)) {
             out.add(new Change(Kind.REMOVED, fact, before.get(fact), null));
         }
-    }
-
-    /** {@code ImageDiff BEFORE AFTER} prints what changed; {@code ImageDiff IMAGE} lists an image's facts. */
-    public static void main(String[] args) {
-        System.exit(run(args, System.out, System.err));
-    }
-
-    static int run(String[] args, PrintStream out, PrintStream err) {
-        if (args.length < 1 || args.length > 2) {
-            err.println("usage: ImageDiff BEFORE.json AFTER.json   (or ImageDiff IMAGE.json to list its facts)");
-            return 2;
-        }
-        List<HostImage> images = new ArrayList<>();
-        for (String arg : args) {
-            try {
-                images.add(HostImageTool.read(Path.of(arg)).facts());
-            } catch (BadInput e) {
-                err.println(e.getMessage());
-                return 2;
-            }
-        }
-        List<String> lines = images.size() == 1 ? images.get(0).lines() : lines(images.get(0), images.get(1));
-        lines.forEach(out::println);
-        return 0;
     }
 }

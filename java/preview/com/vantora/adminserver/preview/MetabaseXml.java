@@ -1,6 +1,10 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
-import com.vantora.adminserver.demo.MetabaseSchema.Property;
+import com.vantora.adminserver.preview.MetabaseSchema.Property;
+import com.vantora.winsim.image.ImageValues;
+import com.vantora.winsim.image.Json;
+import com.vantora.winsim.image.Limits;
+import com.vantora.winsim.image.Names;
 import java.io.IOException;
 import java.io.StringReader;
 import java.nio.charset.StandardCharsets;
@@ -586,7 +590,7 @@ public final class MetabaseXml {
         return out.toString();
     }
 
-    static Map<String, Object> key(String name) {
+    public static Map<String, Object> key(String name) {
         Map<String, Object> key = new LinkedHashMap<>();
         key.put("name", name);
         key.put("records", new ArrayList<>());
@@ -594,7 +598,7 @@ public final class MetabaseXml {
         return key;
     }
 
-    static Map<String, Object> record(long id, long attributes, long userType, int dataType, String field, Object value) {
+    public static Map<String, Object> record(long id, long attributes, long userType, int dataType, String field, Object value) {
         Map<String, Object> r = new LinkedHashMap<>();
         r.put("id", id);
         r.put("attributes", attributes);
@@ -605,7 +609,7 @@ public final class MetabaseXml {
     }
 
     @SuppressWarnings("unchecked")
-    static List<Object> list(Map<String, Object> node, String member) {
+    public static List<Object> list(Map<String, Object> node, String member) {
         return (List<Object>) node.get(member);
     }
 

@@ -1,8 +1,10 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.Json;
 import java.io.ByteArrayOutputStream;
 import java.io.IOException;
 import java.io.PrintStream;
@@ -73,7 +75,8 @@ class ImageDiffTest {
     private static List<Object> run(String... args) {
         ByteArrayOutputStream out = new ByteArrayOutputStream();
         ByteArrayOutputStream err = new ByteArrayOutputStream();
-        int code = ImageDiff.run(args, new PrintStream(out, true, StandardCharsets.UTF_8), new PrintStream(err, true, StandardCharsets.UTF_8));
+        String[] command = java.util.stream.Stream.concat(java.util.stream.Stream.of("diff"), java.util.Arrays.stream(args)).toArray(String[]::new);
+        int code = Preview.run(command, new PrintStream(out, true, StandardCharsets.UTF_8), new PrintStream(err, true, StandardCharsets.UTF_8), null);
         return List.of(code, out.toString(StandardCharsets.UTF_8), err.toString(StandardCharsets.UTF_8));
     }
 }

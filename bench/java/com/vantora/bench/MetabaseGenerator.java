@@ -1,6 +1,13 @@
-package com.vantora.adminserver.demo;
+package com.vantora.bench;
 
-import com.vantora.adminserver.demo.MetabaseSchema.Property;
+import com.vantora.adminserver.preview.BadInput;
+import com.vantora.adminserver.preview.HostImageTool;
+import com.vantora.adminserver.preview.MetabaseSchema;
+import com.vantora.adminserver.preview.MetabaseSchema.Property;
+import com.vantora.adminserver.preview.MetabaseXml;
+import com.vantora.adminserver.preview.Preview;
+import com.vantora.winsim.image.ImageValues;
+import com.vantora.winsim.image.Names;
 import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.Comparator;
@@ -8,12 +15,17 @@ import java.util.List;
 import java.util.Map;
 import java.util.Random;
 import java.util.Set;
+import java.util.concurrent.Callable;
+import picocli.CommandLine.Command;
+import picocli.CommandLine.Option;
 
 /**
  * A shared host: the stock metabase with thousands of sites, each with a few properties of every
- * form (flags, booleans, text, lists, hex, secure values, custom records) chosen from the seed.
+ * form (flags, booleans, text, lists, hex, secure values, custom records) chosen from the seed,
+ * written as a MetaBase.xml.
  */
-final class MetabaseGenerator {
+@Command(name = "generate", customSynopsis = "host-image.sh generate --sites N [--seed S]")
+public final class MetabaseGenerator implements Callable<Integer> {
     /** Records the library reads to find its way; random values there would make a different server. */
     private static final Set<Long> LEFT_ALONE = Set.of(1002L, 1015L, 1016L, 1017L, 1023L, 2040L, 2041L, 2042L,
             2043L, 2044L, 2045L, 2168L, 3001L, 6014L, 6015L, 9101L);
@@ -21,10 +33,22 @@ final class MetabaseGenerator {
     private static final List<Property> PROPERTIES = MetabaseSchema.all().stream()
             .filter(p -> !LEFT_ALONE.contains(p.id())).sorted(Comparator.comparingLong(Property::id)).toList();
 
-    private MetabaseGenerator() {
+    @Option(names = "--sites", required = true)
+    int sites;
+    @Option(names = "--seed")
+    long seed = 1;
+
+    public static void main(String[] args) {
+        System.exit(Preview.execute(new MetabaseGenerator(), args, System.out, System.err));
     }
 
-    static Map<String, Object> generate(int sites, long seed, Path stock) throws BadInput {
+    @Override
+    public Integer call() throws BadInput {
+        Preview.print(System.out, MetabaseXml.write(generate(sites, seed, HostImageTool.stockImage()), "generated"));
+        return 0;
+    }
+
+    public static Map<String, Object> generate(int sites, long seed, Path stock) throws BadInput {
         Map<String, Object> root = HostImageTool.metabase(HostImageTool.readImage(stock), stock.toString());
         Map<String, Object> w3svc = child(child(root, "LM"), "W3SVC");
         Map<String, Object> pools = child(w3svc, "AppPools");

@@ -1,4 +1,4 @@
-package com.vantora.adminserver.demo;
+package com.vantora.winsim.image;
 
 import java.io.IOException;
 import java.nio.charset.StandardCharsets;
@@ -42,7 +42,7 @@ public final class HostImage {
     }
 
     /** From JSON as {@link Json#parse} gives it, without the copy {@link #of} makes. */
-    static HostImage ofParsed(Object root) {
+    public static HostImage ofParsed(Object root) {
         HostImage image = new HostImage();
         image.readImage(object(root, "image"));
         return image;
@@ -114,7 +114,7 @@ public final class HostImage {
         return String.join("\n", lines());
     }
 
-    static String line(String fact, String value) {
+    public static String line(String fact, String value) {
         return value.isEmpty() ? fact : fact + "  " + value;
     }
 

@@ -1,4 +1,4 @@
-package com.vantora.adminserver.demo;
+package com.vantora.winsim.image;
 
 /**
  * Key and value names as Windows compares them: each UTF-16 code unit after its simple upper-case

@@ -1,8 +1,10 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import com.vantora.bench.MetabaseGenerator;
+import com.vantora.winsim.image.Limits;
 import java.io.ByteArrayOutputStream;
 import java.io.PrintStream;
 import java.io.RandomAccessFile;
@@ -51,50 +53,50 @@ class RefusalTest {
 
     @ParameterizedTest
     @CsvSource(delimiter = ';', value = {
-        "host from-metabase deep.xml                ;; deep.xml:4: Location nested deeper than 512 levels",
-        "host from-metabase ok.xml --registry deep.reg ;; deep.reg:4: key nested deeper than 512 levels",
-        "host from-metabase ok.xml --base deep-registry.json ;; deep-registry.json: not a host image: registry: keys nested deeper",
-        "host to-metabase deep-metabase.json        ;; deep-metabase.json: not a host image: iis.metabase: keys nested deeper",
-        "host to-metabase nested.json               ;; nested.json:1: JSON nested deeper than 1040 levels",
+        "from-metabase deep.xml                ;; deep.xml:4: Location nested deeper than 512 levels",
+        "from-metabase ok.xml --registry deep.reg ;; deep.reg:4: key nested deeper than 512 levels",
+        "from-metabase ok.xml --base deep-registry.json ;; deep-registry.json: not a host image: registry: keys nested deeper",
+        "to-metabase deep-metabase.json        ;; deep-metabase.json: not a host image: iis.metabase: keys nested deeper",
+        "to-metabase nested.json               ;; nested.json:1: JSON nested deeper than 1040 levels",
         "demo nested.json                           ;; nested.json:1: JSON nested deeper than 1040 levels",
-        "host from-metabase ok.xml --base registry-5.json ;; registry-5.json: not a host image: registry: expected an object",
-        "host from-metabase ok.xml --base hklm-array.json ;; hklm-array.json: not a host image: registry.HKEY_LOCAL_MACHINE: expected an object",
-        "host from-metabase ok.xml --base children-object.json ;; children-object.json: not a host image:"
+        "from-metabase ok.xml --base registry-5.json ;; registry-5.json: not a host image: registry: expected an object",
+        "from-metabase ok.xml --base hklm-array.json ;; hklm-array.json: not a host image: registry.HKEY_LOCAL_MACHINE: expected an object",
+        "from-metabase ok.xml --base children-object.json ;; children-object.json: not a host image:"
             + " registry.HKEY_LOCAL_MACHINE.children: expected an array",
-        "host to-metabase array.json                ;; array.json: not a host image (not a JSON object)",
+        "to-metabase array.json                ;; array.json: not a host image (not a JSON object)",
         "demo broken.json                           ;; broken.json:3: bad JSON: ",
         "diff ok.json broken.json                   ;; broken.json:3: bad JSON: ",
         "demo missing.json                          ;; missing.json: no such file",
         "diff missing.json                          ;; missing.json: no such file",
         "demo --metabase huge.xml                   ;; huge.xml: larger than the 64 MB an input may be",
         "demo --metabase utf16.xml                  ;; utf16.xml: UTF-16 text: save it as UTF-8",
-        "host to-metabase latin1.json               ;; latin1.json: not UTF-8 text",
+        "to-metabase latin1.json               ;; latin1.json: not UTF-8 text",
         "demo long-string.json                      ;; long-string.json:1: a string is larger than the 16 MB a value may hold",
-        "host from-metabase long-value.xml          ;; long-value.xml:5: an attribute value is larger than the 16 MB",
-        "host from-metabase ok.xml --registry long-value.reg ;; long-value.reg:4: value \"a\" of HKEY_LOCAL_MACHINE\\SOFTWARE\\X is larger",
-        "host to-metabase ok.reg                    ;; ok.reg:1: bad JSON: ",
+        "from-metabase long-value.xml          ;; long-value.xml:5: an attribute value is larger than the 16 MB",
+        "from-metabase ok.xml --registry long-value.reg ;; long-value.reg:4: value \"a\" of HKEY_LOCAL_MACHINE\\SOFTWARE\\X is larger",
+        "to-metabase ok.reg                    ;; ok.reg:1: bad JSON: ",
         "demo --metabase bad.xml ; AccessFlags=\"AccessRed | AccessRead\" ; bad.xml:5: AccessFlags: unknown flag \"AccessRed\"",
-        "host from-metabase bad.xml ; MaxBandwidth=\"abc\"     ; bad.xml:5: MaxBandwidth: \"abc\" is not a DWORD",
-        "host from-metabase bad.xml ; ServerAutoStart=\"yes\"  ; bad.xml:5: ServerAutoStart: \"yes\" is not a DWORD nor TRUE or FALSE",
-        "host from-metabase bad.xml ; AdminACL=\"abc\"         ; bad.xml:5: AdminACL: odd-length hex",
-        "host from-metabase bad.xml ; Bogus=\"1\"              ; bad.xml:5: unknown property Bogus",
-        "host from-metabase bad.xml ; Path=\"a\" path=\"b\"    ; bad.xml:5: property #3001 given twice on /LM/W3SVC",
-        "host from-metabase bad.xml ; >~</IIsWebService>~<IIsWebService Location=\"/lm/w3svc/\" ; bad.xml:7: Location \"/lm/w3svc/\" given twice (first on line 4)",
-        "host from-metabase bad.xml ; >~<Custom ID=\"1\" Type=\"QWORD\" Value=\"1\"></Custom ; bad.xml:6: <Custom> #1 needs",
-        "host from-metabase bad.xml ; Path=\"C:\\x             ; bad.xml:5: malformed XML: ",
-        "host from-metabase bad.xml ; >~</IIsWebService>~<Other/>~<IIsWebService ; bad.xml:7: <Other> needs a Location",
-        "host from-metabase ok.xml --registry bad.reg ; [-HKEY_LOCAL_MACHINE\\SOFTWARE\\X] ; bad.reg:4: deletes key HKEY_LOCAL_MACHINE\\SOFTWARE\\X",
-        "host from-metabase ok.xml --registry bad.reg ; \"a\"=-  ; bad.reg:4: deletes value \"a\" of HKEY_LOCAL_MACHINE\\SOFTWARE\\X",
-        "host from-metabase ok.xml --registry bad.reg ; [HKEY_CURRENT_USER\\Software] ; bad.reg:4: key HKEY_CURRENT_USER\\Software is outside HKEY_LOCAL_MACHINE",
-        "host from-metabase ok.xml --registry bad.reg ; \"a\"=hex:1,\\~  02 ; bad.reg:4: value \"a\" of HKEY_LOCAL_MACHINE\\SOFTWARE\\X: hex bytes must be",
-        "host from-metabase ok.xml --registry bad.reg ; \"a\"=dword:0x1 ; bad.reg:4: value \"a\" of HKEY_LOCAL_MACHINE\\SOFTWARE\\X: expected a quoted",
-        "host from-metabase ok.xml --registry header.reg ;; header.reg:1: not a registry export",
-        "host from-metabase ok.xml --registry be.reg ;; be.reg: neither UTF-16LE with a byte order mark nor UTF-8",
-        "host generate --sites x                    ;; usage: host-image.sh",
-        "host from-metabase ok.xml --export-metabase x.xml ;; usage: host-image.sh",
+        "from-metabase bad.xml ; MaxBandwidth=\"abc\"     ; bad.xml:5: MaxBandwidth: \"abc\" is not a DWORD",
+        "from-metabase bad.xml ; ServerAutoStart=\"yes\"  ; bad.xml:5: ServerAutoStart: \"yes\" is not a DWORD nor TRUE or FALSE",
+        "from-metabase bad.xml ; AdminACL=\"abc\"         ; bad.xml:5: AdminACL: odd-length hex",
+        "from-metabase bad.xml ; Bogus=\"1\"              ; bad.xml:5: unknown property Bogus",
+        "from-metabase bad.xml ; Path=\"a\" path=\"b\"    ; bad.xml:5: property #3001 given twice on /LM/W3SVC",
+        "from-metabase bad.xml ; >~</IIsWebService>~<IIsWebService Location=\"/lm/w3svc/\" ; bad.xml:7: Location \"/lm/w3svc/\" given twice (first on line 4)",
+        "from-metabase bad.xml ; >~<Custom ID=\"1\" Type=\"QWORD\" Value=\"1\"></Custom ; bad.xml:6: <Custom> #1 needs",
+        "from-metabase bad.xml ; Path=\"C:\\x             ; bad.xml:5: malformed XML: ",
+        "from-metabase bad.xml ; >~</IIsWebService>~<Other/>~<IIsWebService ; bad.xml:7: <Other> needs a Location",
+        "from-metabase ok.xml --registry bad.reg ; [-HKEY_LOCAL_MACHINE\\SOFTWARE\\X] ; bad.reg:4: deletes key HKEY_LOCAL_MACHINE\\SOFTWARE\\X",
+        "from-metabase ok.xml --registry bad.reg ; \"a\"=-  ; bad.reg:4: deletes value \"a\" of HKEY_LOCAL_MACHINE\\SOFTWARE\\X",
+        "from-metabase ok.xml --registry bad.reg ; [HKEY_CURRENT_USER\\Software] ; bad.reg:4: key HKEY_CURRENT_USER\\Software is outside HKEY_LOCAL_MACHINE",
+        "from-metabase ok.xml --registry bad.reg ; \"a\"=hex:1,\\~  02 ; bad.reg:4: value \"a\" of HKEY_LOCAL_MACHINE\\SOFTWARE\\X: hex bytes must be",
+        "from-metabase ok.xml --registry bad.reg ; \"a\"=dword:0x1 ; bad.reg:4: value \"a\" of HKEY_LOCAL_MACHINE\\SOFTWARE\\X: expected a quoted",
+        "from-metabase ok.xml --registry header.reg ;; header.reg:1: not a registry export",
+        "from-metabase ok.xml --registry be.reg ;; be.reg: neither UTF-16LE with a byte order mark nor UTF-8",
+        "generate --sites x                    ;; usage: host-image.sh",
+        "from-metabase ok.xml --export-metabase x.xml ;; usage: host-image.sh",
         "demo --metabase ok.xml --base x.json       ;; usage: demo.sh",
         "demo a.json b.json                         ;; usage: demo.sh",
-        "diff                                       ;; usage: ImageDiff",
+        "diff                                       ;; usage: preview diff",
     })
     void refusedInOneLineWithStatus2AndNothingLeft(String command, String content, String message) throws Exception {
         List<String> words = Arrays.asList(command.trim().split(" +"));
@@ -115,17 +117,15 @@ class RefusalTest {
             huge.setLength(Limits.FILE_BYTES + 1);
         }
         Path temporary = Files.createDirectory(dir.resolve("tmp"));
-        String[] args = words.subList(1, words.size()).stream()
+        String[] args = words.stream()
                 .map(w -> w.contains(".") ? dir.resolve(w).toString() : w).toArray(String[]::new);
         ByteArrayOutputStream out = new ByteArrayOutputStream();
         ByteArrayOutputStream err = new ByteArrayOutputStream();
         PrintStream o = new PrintStream(out, true, StandardCharsets.UTF_8);
         PrintStream e = new PrintStream(err, true, StandardCharsets.UTF_8);
-        int status = switch (words.get(0)) {
-            case "demo" -> Demo.run(args, o, e, temporary);
-            case "host" -> HostImageTool.run(args, o, e);
-            default -> ImageDiff.run(args, o, e);
-        };
+        int status = words.get(0).equals("generate")
+                ? Preview.execute(new MetabaseGenerator(), Arrays.copyOfRange(args, 1, args.length), o, e)
+                : Preview.run(args, o, e, temporary);
         String line = err.toString(StandardCharsets.UTF_8).replace(dir + "/", "");
         assertTrue(line.startsWith(message) && line.indexOf('\n') == line.length() - 1, line);
         assertEquals(2, status);
@@ -141,12 +141,12 @@ class RefusalTest {
         write("deep.reg", REG.formatted("[HKEY_LOCAL_MACHINE" + "\\k".repeat(512) + "]"));
         ByteArrayOutputStream image = new ByteArrayOutputStream();
         ByteArrayOutputStream err = new ByteArrayOutputStream();
-        assertEquals(0, HostImageTool.run(new String[] {"from-metabase", dir + "/deep.xml", "--registry", dir + "/deep.reg"},
-                new PrintStream(image, true, StandardCharsets.UTF_8), new PrintStream(err, true, StandardCharsets.UTF_8)), err::toString);
+        assertEquals(0, Preview.run(new String[] {"from-metabase", dir + "/deep.xml", "--registry", dir + "/deep.reg"},
+                new PrintStream(image, true, StandardCharsets.UTF_8), new PrintStream(err, true, StandardCharsets.UTF_8), dir), err::toString);
         Files.write(dir.resolve("deep.json"), image.toByteArray());
         ByteArrayOutputStream xml = new ByteArrayOutputStream();
-        assertEquals(0, HostImageTool.run(new String[] {"to-metabase", dir + "/deep.json"},
-                new PrintStream(xml, true, StandardCharsets.UTF_8), new PrintStream(err, true, StandardCharsets.UTF_8)), err::toString);
+        assertEquals(0, Preview.run(new String[] {"to-metabase", dir + "/deep.json"},
+                new PrintStream(xml, true, StandardCharsets.UTF_8), new PrintStream(err, true, StandardCharsets.UTF_8), dir), err::toString);
         assertTrue(xml.toString(StandardCharsets.UTF_8).contains("Location =\"/LM" + "/k".repeat(511) + "\""));
     }
 

@@ -1,5 +1,6 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
+import com.vantora.winsim.image.Limits;
 import java.io.IOException;
 import java.io.InputStream;
 import java.nio.ByteBuffer;

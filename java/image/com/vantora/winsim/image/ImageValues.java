@@ -1,4 +1,4 @@
-package com.vantora.adminserver.demo;
+package com.vantora.winsim.image;
 
 import java.io.ByteArrayOutputStream;
 import java.math.BigInteger;
@@ -14,7 +14,7 @@ import java.util.Map;
  * The bytes behind metabase records and registry values, and the one form an image gives them in:
  * {@code data}/{@code value} when the bytes are well formed for the type, else lower-case {@code hex}.
  */
-final class ImageValues {
+public final class ImageValues {
     private static final HexFormat HEX = HexFormat.of();
 
     private enum Form { TEXT, LIST, DWORD, QWORD, BYTES }
@@ -23,22 +23,22 @@ final class ImageValues {
     }
 
     /** A registry value's bytes as the image gives them: {@code {"data": v}} or {@code {"hex": h}}. */
-    static Map.Entry<String, Object> registryForm(long type, byte[] bytes) {
+    public static Map.Entry<String, Object> registryForm(long type, byte[] bytes) {
         return form(registry(type), "data", bytes);
     }
 
     /** A metabase record's bytes as the image gives them: {@code {"value": v}} or {@code {"hex": h}}. */
-    static Map.Entry<String, Object> metabaseForm(long dataType, byte[] bytes) {
+    public static Map.Entry<String, Object> metabaseForm(long dataType, byte[] bytes) {
         return form(metabase(dataType), "value", bytes);
     }
 
     /** The bytes a registry value's {@code data} stands for, or null when it is not a form of the type. */
-    static byte[] registryBytes(long type, Object data) {
+    public static byte[] registryBytes(long type, Object data) {
         return bytes(registry(type), data);
     }
 
     /** The bytes a metabase record's {@code value} stands for, or null when it is not a form of the type. */
-    static byte[] metabaseBytes(long dataType, Object value) {
+    public static byte[] metabaseBytes(long dataType, Object value) {
         return bytes(metabase(dataType), value);
     }
 
@@ -96,12 +96,12 @@ final class ImageValues {
         return n.bitLength() < 64 ? (Number) n.longValue() : n;
     }
 
-    static String hex(byte[] bytes) {
+    public static String hex(byte[] bytes) {
         return HEX.formatHex(bytes);
     }
 
     /** The bytes of even-length hex in either case, or null. */
-    static byte[] unhex(String text) {
+    public static byte[] unhex(String text) {
         if (text.length() % 2 != 0 || !text.chars().allMatch(c -> Character.digit(c, 16) >= 0)) {
             return null;
         }
@@ -109,13 +109,13 @@ final class ImageValues {
     }
 
     /** Text stored with its one closing NUL, or null when the bytes are not that. */
-    static String text(byte[] bytes) {
+    private static String text(byte[] bytes) {
         String s = strictUtf16(bytes);
         return s != null && s.endsWith("\0") && s.indexOf('\0') == s.length() - 1 ? s.substring(0, s.length() - 1) : null;
     }
 
     /** Non-empty entries each closed by a NUL and the list by one more (a lone NUL is the empty list), or null. */
-    static List<String> list(byte[] bytes) {
+    private static List<String> list(byte[] bytes) {
         String s = strictUtf16(bytes);
         if (s == null || !s.endsWith("\0")) {
             return null;
@@ -131,7 +131,7 @@ final class ImageValues {
     }
 
     /** The bytes an image's {@code value}/{@code data} stands for when its type is not known: a DWORD, text or a list. */
-    static byte[] bytes(Object value) {
+    public static byte[] bytes(Object value) {
         return value instanceof List<?> ? bytes(Form.LIST, value) : value instanceof String ? bytes(Form.TEXT, value)
                 : bytes(Form.DWORD, value);
     }

@@ -1,4 +1,4 @@
-package com.vantora.adminserver.demo;
+package com.vantora.winsim.image;
 
 /**
  * How much of a capture or an image the tools take in: bounds on what a hostile file can make them hold

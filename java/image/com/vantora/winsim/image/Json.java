@@ -1,4 +1,4 @@
-package com.vantora.adminserver.demo;
+package com.vantora.winsim.image;
 
 import com.google.gson.Gson;
 import com.google.gson.GsonBuilder;

@@ -1,8 +1,11 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
 import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 
+import com.vantora.winsim.image.ImageValues;
+import com.vantora.winsim.image.Json;
+import com.vantora.winsim.image.Names;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.ArrayList;

@@ -1,6 +1,8 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
 import com.vantora.adminserver.helper.ws.IISConfigure;
+import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.Json;
 import java.io.IOException;
 import java.io.PrintStream;
 import java.nio.charset.StandardCharsets;
@@ -19,49 +21,15 @@ import java.util.Map;
  * and a JVM cannot change its own environment, so the calls run in a child JVM.
  */
 public final class Demo {
-    static final String USAGE = "usage: demo.sh [IMAGE.json | --metabase METABASE.xml [--registry FILE.reg ...]"
-            + " [--export-metabase OUT.xml]]";
-
     private Demo() {
     }
 
-    public static void main(String[] args) throws IOException, InterruptedException {
-        System.exit(run(args, System.out, System.err, Path.of(System.getProperty("java.io.tmpdir"))));
-    }
-
     /** What the demo runs on: the image to copy, its facts, where it came from and where to export to. */
-    private record Host(Map<String, Object> json, Path file, HostImage facts, String source, Path exportTo) {
+    record Host(Map<String, Object> json, Path file, HostImage facts, String source, Path exportTo) {
     }
 
-    /** The host named by the arguments, read and checked before anything is written. */
-    private static Host host(String[] args) throws BadInput, HostImageTool.Usage {
-        if (args.length > 0 && args[0].equals("--metabase")) {
-            HostImageTool.Options o = HostImageTool.Options.parse(args, 1);
-            if (o.base() != null) {
-                throw new HostImageTool.Usage();
-            }
-            Map<String, Object> imported = HostImageTool.fromMetabase(o.file(), o.registries(), null);
-            String source = o.file() + String.join("", o.registries().stream().map(r -> " + " + r).toList());
-            return new Host(imported, null, HostImage.ofParsed(imported), source, o.exportTo());
-        }
-        if (args.length > 1 || args.length == 1 && args[0].startsWith("--")) {
-            throw new HostImageTool.Usage();
-        }
-        Path from = args.length == 1 ? Paths.get(args[0]) : HostImageTool.stockImage();
-        return new Host(null, from, HostImageTool.read(from).facts(), from.toString(), null);
-    }
-
-    static int run(String[] args, PrintStream out, PrintStream err, Path temporary) throws IOException, InterruptedException {
-        Host host;
-        try {
-            host = host(args);
-        } catch (BadInput e) {
-            err.println(e.getMessage());
-            return 2;
-        } catch (HostImageTool.Usage e) {
-            err.println(USAGE);
-            return 2;
-        }
+    /** Runs the calls on a copy of the host, already read and checked, in a working folder under {@code temporary}. */
+    static int run(Host host, PrintStream out, PrintStream err, Path temporary) throws IOException, InterruptedException {
         Path folder = Files.createTempDirectory(temporary, "iisconfigure-demo");
         Path image = folder.resolve("host.json");
         Path journal = folder.resolve("journal.jsonl");

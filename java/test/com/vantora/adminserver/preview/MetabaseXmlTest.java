@@ -1,7 +1,9 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
 
+import com.vantora.bench.MetabaseGenerator;
+import com.vantora.winsim.image.HostImage;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;

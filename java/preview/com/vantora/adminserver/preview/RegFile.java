@@ -1,5 +1,9 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
+import com.vantora.winsim.image.ImageValues;
+import com.vantora.winsim.image.Json;
+import com.vantora.winsim.image.Limits;
+import com.vantora.winsim.image.Names;
 import java.nio.ByteBuffer;
 import java.nio.charset.CharacterCodingException;
 import java.nio.charset.Charset;
