@@ -5,11 +5,8 @@ import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import com.vantora.winsim.image.HostImage;
 import com.vantora.winsim.image.Json;
-import java.io.ByteArrayOutputStream;
 import java.io.IOException;
-import java.io.PrintStream;
 import java.io.UncheckedIOException;
-import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.List;
@@ -65,18 +62,10 @@ class ImageDiffTest {
 
     @Test
     void commandLinePrintsTheDiff(@TempDir Path dir) throws Exception {
-        Path before = Files.writeString(dir.resolve("before.json"), SAMPLE);
-        Path after = Files.writeString(dir.resolve("after.json"), SAMPLE.replace("\"state\": 1,", "\"state\": 4,"));
+        Files.writeString(dir.resolve("before.json"), SAMPLE);
+        Files.writeString(dir.resolve("after.json"), SAMPLE.replace("\"state\": 1,", "\"state\": 4,"));
         assertEquals(List.of(0, "~ service IISADMIN  stopped (1), start type 4, start result 1058, denied access 0x10"
                 + " -> running (4), start type 4, start result 1058, denied access 0x10\n", ""),
-                run(before.toString(), after.toString()));
-    }
-
-    private static List<Object> run(String... args) {
-        ByteArrayOutputStream out = new ByteArrayOutputStream();
-        ByteArrayOutputStream err = new ByteArrayOutputStream();
-        String[] command = java.util.stream.Stream.concat(java.util.stream.Stream.of("diff"), java.util.Arrays.stream(args)).toArray(String[]::new);
-        int code = Preview.run(command, new PrintStream(out, true, StandardCharsets.UTF_8), new PrintStream(err, true, StandardCharsets.UTF_8), null);
-        return List.of(code, out.toString(StandardCharsets.UTF_8), err.toString(StandardCharsets.UTF_8));
+                RefusalTest.run(dir, "diff", "before.json", "after.json"));
     }
 }

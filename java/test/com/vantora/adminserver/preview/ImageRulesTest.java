@@ -24,16 +24,11 @@ class ImageRulesTest {
     static Stream<Arguments> fixtures() throws Exception {
         List<Arguments> rows = new ArrayList<>();
         Map<?, ?> names = (Map<?, ?>) Json.parse(Files.readString(FIXTURES.resolve("name-folding.json")));
-        for (String rule : List.of("same", "different")) {
-            for (Object pair : (List<?>) names.get(rule)) {
-                rows.add(Arguments.of(rule, pair, null, null));
-            }
-        }
         Map<?, ?> forms = (Map<?, ?>) Json.parse(Files.readString(FIXTURES.resolve("value-forms.json")));
-        for (String store : List.of("registry", "metabase")) {
-            for (Object entry : (List<?>) forms.get(store)) {
-                Map<?, ?> row = (Map<?, ?>) entry;
-                rows.add(Arguments.of(store, row.get(store.equals("registry") ? "type" : "dataType"), row.get("bytes"), row.get("image")));
+        for (String table : List.of("same", "different", "registry", "metabase")) {
+            for (Object row : (List<?>) (forms.containsKey(table) ? forms : names).get(table)) {
+                rows.add(row instanceof Map<?, ?> form ? Arguments.of(table, form.get(table.equals("registry") ? "type" : "dataType"),
+                        form.get("bytes"), form.get("image")) : Arguments.of(table, row, null, null));
             }
         }
         return rows.stream();
@@ -43,9 +38,8 @@ class ImageRulesTest {
     @MethodSource("fixtures")
     void namesFoldAndBytesTakeTheirOneForm(String table, Object what, String hex, Map<String, Object> image) {
         if (table.equals("same") || table.equals("different")) {
-            List<?> pair = (List<?>) what;
-            assertEquals(table.equals("same"), Names.same((String) pair.get(0), (String) pair.get(1)));
-            assertEquals(table.equals("same"), Names.fold((String) pair.get(0)).equals(Names.fold((String) pair.get(1))));
+            String a = (String) ((List<?>) what).get(0), b = (String) ((List<?>) what).get(1);
+            assertEquals(List.of(table.equals("same"), table.equals("same")), List.of(Names.same(a, b), Names.fold(a).equals(Names.fold(b))));
             return;
         }
         long type = (Long) what;

@@ -14,7 +14,7 @@ import java.nio.file.Path;
 import java.util.Arrays;
 import java.util.List;
 import java.util.Map;
-import java.util.function.IntFunction;
+import java.util.function.BiFunction;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
 import org.junit.jupiter.params.ParameterizedTest;
@@ -25,9 +25,7 @@ class RefusalTest {
     private static final String XML = "<?xml version =\"1.0\"?>\n<configuration xmlns=\"urn:microsoft-catalog:XML_Metabase_V64_0\">"
             + "\n<MBProperty>\n<IIsWebService\tLocation =\"%s\"\n\t\t%s\n\t>\n</IIsWebService>\n</MBProperty>\n</configuration>\n";
     private static final String REG = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n%s\r\n";
-    private static final IntFunction<String> METABASE = n -> "{\"iis\": {\"metabase\": {\"name\": \"\""
-            + ", \"children\": [{\"name\": \"k\"".repeat(n) + "}]".repeat(n) + "}}}";
-    private static final IntFunction<String> REGISTRY = n -> "{\"registry\": {\"HKEY_LOCAL_MACHINE\": {\"name\": \"\""
+    private static final BiFunction<String, Integer, String> DEEP = (where, n) -> "{" + where + ": {\"name\": \"\""
             + ", \"children\": [{\"name\": \"k\"".repeat(n) + "}]".repeat(n) + "}}}";
 
     @TempDir
@@ -36,12 +34,11 @@ class RefusalTest {
     private final Map<String, String> files = Map.ofEntries(
             Map.entry("ok.xml", XML.formatted("/LM/W3SVC", "")),
             Map.entry("ok.reg", REG.formatted("")),
-            Map.entry("ok.json", "{}"),
             Map.entry("deep.xml", XML.formatted("/LM" + "/k".repeat(512), "")),
             Map.entry("deep.reg", REG.formatted("[HKEY_LOCAL_MACHINE" + "\\k".repeat(513) + "]")),
-            Map.entry("deep-metabase.json", METABASE.apply(513)),
-            Map.entry("deep-registry.json", REGISTRY.apply(513)),
-            Map.entry("nested.json", METABASE.apply(5000)),
+            Map.entry("deep-metabase.json", DEEP.apply("\"iis\": {\"metabase\"", 513)),
+            Map.entry("deep-registry.json", DEEP.apply("\"registry\": {\"HKEY_LOCAL_MACHINE\"", 513)),
+            Map.entry("nested.json", DEEP.apply("\"iis\": {\"metabase\"", 5000)),
             Map.entry("registry-5.json", "{\"registry\": 5}"),
             Map.entry("hklm-array.json", "{\"registry\": {\"HKEY_LOCAL_MACHINE\": []}}"),
             Map.entry("children-object.json", "{\"registry\": {\"HKEY_LOCAL_MACHINE\": {\"name\": \"\", \"children\": {}}}}"),
@@ -58,23 +55,19 @@ class RefusalTest {
         "from-metabase ok.xml --base deep-registry.json ;; deep-registry.json: not a host image: registry: keys nested deeper",
         "to-metabase deep-metabase.json        ;; deep-metabase.json: not a host image: iis.metabase: keys nested deeper",
         "to-metabase nested.json               ;; nested.json:1: JSON nested deeper than 1040 levels",
-        "demo nested.json                           ;; nested.json:1: JSON nested deeper than 1040 levels",
         "from-metabase ok.xml --base registry-5.json ;; registry-5.json: not a host image: registry: expected an object",
         "from-metabase ok.xml --base hklm-array.json ;; hklm-array.json: not a host image: registry.HKEY_LOCAL_MACHINE: expected an object",
         "from-metabase ok.xml --base children-object.json ;; children-object.json: not a host image:"
             + " registry.HKEY_LOCAL_MACHINE.children: expected an array",
         "to-metabase array.json                ;; array.json: not a host image (not a JSON object)",
         "demo broken.json                           ;; broken.json:3: bad JSON: ",
-        "diff ok.json broken.json                   ;; broken.json:3: bad JSON: ",
         "demo missing.json                          ;; missing.json: no such file",
-        "diff missing.json                          ;; missing.json: no such file",
         "demo --metabase huge.xml                   ;; huge.xml: larger than the 64 MB an input may be",
         "demo --metabase utf16.xml                  ;; utf16.xml: UTF-16 text: save it as UTF-8",
         "to-metabase latin1.json               ;; latin1.json: not UTF-8 text",
         "demo long-string.json                      ;; long-string.json:1: a string is larger than the 16 MB a value may hold",
         "from-metabase long-value.xml          ;; long-value.xml:5: an attribute value is larger than the 16 MB",
         "from-metabase ok.xml --registry long-value.reg ;; long-value.reg:4: value \"a\" of HKEY_LOCAL_MACHINE\\SOFTWARE\\X is larger",
-        "to-metabase ok.reg                    ;; ok.reg:1: bad JSON: ",
         "demo --metabase bad.xml ; AccessFlags=\"AccessRed | AccessRead\" ; bad.xml:5: AccessFlags: unknown flag \"AccessRed\"",
         "from-metabase bad.xml ; MaxBandwidth=\"abc\"     ; bad.xml:5: MaxBandwidth: \"abc\" is not a DWORD",
         "from-metabase bad.xml ; ServerAutoStart=\"yes\"  ; bad.xml:5: ServerAutoStart: \"yes\" is not a DWORD nor TRUE or FALSE",
@@ -93,64 +86,55 @@ class RefusalTest {
         "from-metabase ok.xml --registry header.reg ;; header.reg:1: not a registry export",
         "from-metabase ok.xml --registry be.reg ;; be.reg: neither UTF-16LE with a byte order mark nor UTF-8",
         "generate --sites x                    ;; usage: host-image.sh",
-        "from-metabase ok.xml --export-metabase x.xml ;; usage: host-image.sh",
         "demo --metabase ok.xml --base x.json       ;; usage: demo.sh",
-        "demo a.json b.json                         ;; usage: demo.sh",
         "diff                                       ;; usage: preview diff",
     })
     void refusedInOneLineWithStatus2AndNothingLeft(String command, String content, String message) throws Exception {
-        List<String> words = Arrays.asList(command.trim().split(" +"));
-        for (String word : words) {
-            if (word.equals("bad.xml")) {
-                write(word, XML.formatted("/LM/W3SVC", content.trim().replace("~", "\n")));
-            } else if (word.equals("bad.reg")) {
-                write(word, REG.formatted(content.trim().replace("~", "\r\n")));
+        for (String word : command.trim().split(" +")) {
+            if (word.startsWith("bad.")) {
+                write(word, (word.endsWith("xml") ? XML.formatted("/LM/W3SVC", content.trim().replace("~", "\n"))
+                        : REG.formatted(content.trim().replace("~", "\r\n"))).getBytes(StandardCharsets.UTF_8));
             } else if (files.containsKey(word)) {
-                write(word, files.get(word));
+                write(word, files.get(word).getBytes(StandardCharsets.UTF_8));
             }
         }
-        Files.write(dir.resolve("utf16.xml"), ("\uFEFF" + files.get("ok.xml")).getBytes(StandardCharsets.UTF_16LE));
-        Files.write(dir.resolve("be.reg"), ("\uFEFF" + files.get("ok.reg")).getBytes(StandardCharsets.UTF_16BE));
-        Files.write(dir.resolve("latin1.json"), "{\"other\": \"caf\u00e9\"}".getBytes(StandardCharsets.ISO_8859_1));
-        write("header.reg", "REGEDIT4\r\n");
+        write("utf16.xml", ("\uFEFF" + files.get("ok.xml")).getBytes(StandardCharsets.UTF_16LE));
+        write("be.reg", ("\uFEFF" + files.get("ok.reg")).getBytes(StandardCharsets.UTF_16BE));
+        write("latin1.json", "{\"other\": \"caf\u00e9\"}".getBytes(StandardCharsets.ISO_8859_1));
+        write("header.reg", "REGEDIT4\r\n".getBytes(StandardCharsets.UTF_8));
         try (RandomAccessFile huge = new RandomAccessFile(dir.resolve("huge.xml").toFile(), "rw")) {
-            huge.setLength(Limits.FILE_BYTES + 1);
+            huge.setLength(Limits.FILE_BYTES + 1);  // sparse: only its size is read
         }
-        Path temporary = Files.createDirectory(dir.resolve("tmp"));
-        String[] args = words.stream()
-                .map(w -> w.contains(".") ? dir.resolve(w).toString() : w).toArray(String[]::new);
-        ByteArrayOutputStream out = new ByteArrayOutputStream();
-        ByteArrayOutputStream err = new ByteArrayOutputStream();
-        PrintStream o = new PrintStream(out, true, StandardCharsets.UTF_8);
-        PrintStream e = new PrintStream(err, true, StandardCharsets.UTF_8);
-        int status = words.get(0).equals("generate")
-                ? Preview.execute(new MetabaseGenerator(), Arrays.copyOfRange(args, 1, args.length), o, e)
-                : Preview.run(args, o, e, temporary);
-        String line = err.toString(StandardCharsets.UTF_8).replace(dir + "/", "");
+        List<Object> result = run(dir, command.trim().split(" +"));
+        assertEquals(List.of(2, ""), result.subList(0, 2));
+        String line = (String) result.get(2);
         assertTrue(line.startsWith(message) && line.indexOf('\n') == line.length() - 1, line);
-        assertEquals(2, status);
-        assertEquals(0, out.size());
-        try (var left = Files.list(temporary)) {
+        try (var left = Files.list(dir.resolve("tmp"))) {
             assertEquals(List.of(), left.toList());
         }
     }
 
     @Test
     void keysAtTheLimitGoInAndComeOut() throws Exception {
-        write("deep.xml", XML.formatted("/LM" + "/k".repeat(511), ""));
-        write("deep.reg", REG.formatted("[HKEY_LOCAL_MACHINE" + "\\k".repeat(512) + "]"));
-        ByteArrayOutputStream image = new ByteArrayOutputStream();
-        ByteArrayOutputStream err = new ByteArrayOutputStream();
-        assertEquals(0, Preview.run(new String[] {"from-metabase", dir + "/deep.xml", "--registry", dir + "/deep.reg"},
-                new PrintStream(image, true, StandardCharsets.UTF_8), new PrintStream(err, true, StandardCharsets.UTF_8), dir), err::toString);
-        Files.write(dir.resolve("deep.json"), image.toByteArray());
-        ByteArrayOutputStream xml = new ByteArrayOutputStream();
-        assertEquals(0, Preview.run(new String[] {"to-metabase", dir + "/deep.json"},
-                new PrintStream(xml, true, StandardCharsets.UTF_8), new PrintStream(err, true, StandardCharsets.UTF_8), dir), err::toString);
-        assertTrue(xml.toString(StandardCharsets.UTF_8).contains("Location =\"/LM" + "/k".repeat(511) + "\""));
+        write("deep.xml", XML.formatted("/LM" + "/k".repeat(511), "").getBytes(StandardCharsets.UTF_8));
+        write("deep.reg", REG.formatted("[HKEY_LOCAL_MACHINE" + "\\k".repeat(512) + "]").getBytes(StandardCharsets.UTF_8));
+        List<Object> image = run(dir, "from-metabase", "deep.xml", "--registry", "deep.reg");
+        write("deep.json", ((String) image.get(1)).getBytes(StandardCharsets.UTF_8));
+        assertTrue(((String) run(dir, "to-metabase", "deep.json").get(1)).contains("Location =\"/LM" + "/k".repeat(511) + "\""));
     }
 
-    private void write(String name, String text) throws Exception {
-        Files.writeString(dir.resolve(name), text);
+    /** The status, standard output and standard error of a run of the tool, its files named in {@code dir}. */
+    static List<Object> run(Path dir, String... words) throws Exception {
+        String[] args = Arrays.stream(words).map(w -> w.contains(".") ? dir.resolve(w).toString() : w).toArray(String[]::new);
+        ByteArrayOutputStream out = new ByteArrayOutputStream(), err = new ByteArrayOutputStream();
+        PrintStream o = new PrintStream(out, true, StandardCharsets.UTF_8), e = new PrintStream(err, true, StandardCharsets.UTF_8);
+        Path temporary = Files.createDirectories(dir.resolve("tmp"));
+        int status = words[0].equals("generate") ? Preview.execute(new MetabaseGenerator(), Arrays.copyOfRange(args, 1, args.length), o, e)
+                : Preview.run(args, o, e, temporary);
+        return List.of(status, out.toString(StandardCharsets.UTF_8), err.toString(StandardCharsets.UTF_8).replace(dir + "/", ""));
+    }
+
+    private void write(String name, byte[] bytes) throws Exception {
+        Files.write(dir.resolve(name), bytes);
     }
 }
