@@ -24,8 +24,23 @@ public final class HostImage {
     private static final Set<String> KNOWN = Set.of(
             "winsim", "caller", "timeoutScale", "iis", "registry", "services", "broadcasts", "faults");
 
-    private final Map<Area, Map<String, String>> facts = new EnumMap<>(Area.class);
-    private final Map<String, List<String>> entries = new java.util.HashMap<>();
+    /**
+     * One fact: what it is about (a key, a service, the host's own settings) and, for a key's
+     * record or value, which one; a key's facts are grouped under its subject.
+     */
+    public record Fact(Area area, String subject, String detail) {
+        public String name() {
+            return detail == null ? subject : subject + "  " + detail;
+        }
+
+        @Override
+        public String toString() {
+            return name();
+        }
+    }
+
+    private final Map<Area, Map<Fact, String>> facts = new EnumMap<>(Area.class);
+    private final Map<Fact, List<String>> entries = new java.util.HashMap<>();
 
     private HostImage() {
         for (Area area : Area.values()) {
@@ -78,26 +93,29 @@ public final class HostImage {
     }
 
     /** Every fact, area by area. */
-    public Map<String, String> facts() {
-        Map<String, String> all = new LinkedHashMap<>();
+    public Map<Fact, String> facts() {
+        Map<Fact, String> all = new LinkedHashMap<>();
         facts.values().forEach(all::putAll);
         return Collections.unmodifiableMap(all);
     }
 
-    public Map<String, String> facts(Area area) {
+    public Map<Fact, String> facts(Area area) {
         return Collections.unmodifiableMap(facts.get(area));
     }
 
     /** The entries of a list-valued metabase record's fact, each as shown; null for any other fact. */
-    public List<String> entries(String fact) {
+    public List<String> entries(Fact fact) {
         return entries.get(fact);
     }
 
     /** The value of a fact, or null when the image does not have it. */
-    public String get(String fact) {
-        for (Map<String, String> area : facts.values()) {
-            if (area.containsKey(fact)) {
-                return area.get(fact);
+    /** The value of the fact of that name, or null when the image does not have it. */
+    public String get(String name) {
+        for (Map<Fact, String> area : facts.values()) {
+            for (Map.Entry<Fact, String> fact : area.entrySet()) {
+                if (fact.getKey().name().equals(name)) {
+                    return fact.getValue();
+                }
             }
         }
         return null;
@@ -105,7 +123,7 @@ public final class HostImage {
 
     public List<String> lines() {
         List<String> lines = new ArrayList<>();
-        facts().forEach((fact, value) -> lines.add(line(fact, value)));
+        facts().forEach((fact, value) -> lines.add(line(fact.name(), value)));
         return lines;
     }
 
@@ -213,7 +231,7 @@ public final class HostImage {
             throw new IllegalArgumentException(Limits.keyDepthProblem("iis.metabase: keys"));
         }
         if (!root) {
-            put(Area.METABASE, "metabase " + path + "  (key)", "");
+            put(Area.METABASE, "metabase " + path, "(key)", "");
         }
         List<Object> records = array(key.get("records"), where + ".records");
         for (int i = 0; i < records.size(); i++) {
@@ -222,7 +240,7 @@ public final class HostImage {
             if (!(record.get("id") instanceof Long id)) {
                 throw new IllegalArgumentException(at + ".id: expected an integer");
             }
-            String fact = put(Area.METABASE, "metabase " + path + "  #" + id, data(record, "value")
+            Fact fact = put(Area.METABASE, "metabase " + path, "#" + id, data(record, "value")
                     + " (attr " + Describe.value(record.get("attributes"))
                     + ", user " + Describe.value(record.get("userType"))
                     + ", type " + Describe.value(record.get("dataType")) + ")");
@@ -244,14 +262,14 @@ public final class HostImage {
             throw new IllegalArgumentException(Limits.keyDepthProblem("registry: keys"));
         }
         if (depth > 0) {
-            put(Area.REGISTRY, "registry " + path + "  (key)", "");
+            put(Area.REGISTRY, "registry " + path, "(key)", "");
         }
         List<Object> values = array(key.get("values"), where + ".values");
         for (int i = 0; i < values.size(); i++) {
             String at = where + ".values[" + i + "]";
             Map<String, Object> value = object(values.get(i), at);
             String name = text(value.get("name"), at + ".name");
-            put(Area.REGISTRY, "registry " + path + "  " + (name.isEmpty() ? "(default)" : name),
+            put(Area.REGISTRY, "registry " + path, name.isEmpty() ? "(default)" : name,
                     Describe.registryType(value.get("type")) + " " + data(value, "data"));
         }
         List<Object> children = array(key.get("children"), where + ".children");
@@ -287,16 +305,19 @@ public final class HostImage {
         return holder.containsKey(field) ? Describe.value(holder.get(field)) : "no data";
     }
 
-    /** Puts a fact; a repeated one (two records with one id, say) is kept under a numbered name. */
-    /** Adds the fact, under a numbered name when the area has it already; returns the name used. */
-    private String put(Area area, String fact, String value) {
-        Map<String, String> map = facts.get(area);
-        String name = fact;
-        for (int n = 2; map.containsKey(name); n++) {
-            name = fact + " (" + n + ")";
+    /** Adds a fact; a repeated one (two records with one id, say) is kept under a numbered name, which it returns. */
+    private Fact put(Area area, String subject, String value) {
+        return put(area, subject, null, value);
+    }
+
+    private Fact put(Area area, String subject, String detail, String value) {
+        Map<Fact, String> map = facts.get(area);
+        Fact fact = new Fact(area, subject, detail);
+        for (int n = 2; map.containsKey(fact); n++) {
+            fact = detail == null ? new Fact(area, subject + " (" + n + ")", null) : new Fact(area, subject, detail + " (" + n + ")");
         }
-        map.put(name, value);
-        return name;
+        map.put(fact, value);
+        return fact;
     }
 
     @SuppressWarnings("unchecked")

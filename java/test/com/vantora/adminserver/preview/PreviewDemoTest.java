@@ -36,14 +36,13 @@ class PreviewDemoTest {
                 + "|registry HKLM\\\\SYSTEM\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\Environment  (Path|PHPRC)")
                 .replace("SITE/ROOT", siteKey + "/" + root).replace("SITE", siteKey));
         List<String> added = ImageDiff.changes(before, after).stream()
-                .filter(c -> c.fact().startsWith("metabase ") || c.fact().startsWith("registry "))
+                .filter(c -> c.fact().detail() != null)
                 .filter(c -> {
-                    String key = c.fact().substring(0, c.fact().indexOf("  "));
-                    boolean newKey = before.facts().keySet().stream().noneMatch(f -> f.startsWith(key + "  "));
-                    assertTrue(c.kind() != ImageDiff.Kind.REMOVED && (newKey || owned.matcher(c.fact()).matches()), c.line());
-                    return c.fact().endsWith("(key)") && c.fact().startsWith("metabase");
+                    boolean newKey = before.facts().keySet().stream().noneMatch(f -> f.subject().equals(c.fact().subject()));
+                    assertTrue(c.kind() != ImageDiff.Kind.REMOVED && (newKey || owned.matcher(c.fact().name()).matches()), c.line());
+                    return c.fact().detail().equals("(key)") && c.fact().area() == HostImage.Area.METABASE;
                 })
-                .map(ImageDiff.Change::fact).toList();
+                .map(c -> c.fact().name()).toList();
         assertEquals(List.of("metabase /LM/W3SVC/Filters/jakarta  (key)", "metabase /LM/W3SVC/Filters/PHP  (key)",
                 "metabase " + siteKey + "/" + root + "/docs  (key)", "metabase " + siteKey + "/" + root + "/jakarta  (key)"),
                 added);
