@@ -6,6 +6,8 @@ import com.vantora.adminserver.preview.MetabaseSchema;
 import com.vantora.adminserver.preview.MetabaseSchema.Property;
 import com.vantora.adminserver.preview.MetabaseXml;
 import com.vantora.adminserver.preview.Preview;
+import com.vantora.winsim.image.ImageModel.MetabaseKey;
+import com.vantora.winsim.image.ImageModel.MetabaseRecord;
 import com.vantora.winsim.image.ImageValues;
 import com.vantora.winsim.image.Names;
 import java.nio.file.Path;
@@ -48,20 +50,20 @@ public final class MetabaseGenerator implements Callable<Integer> {
         return 0;
     }
 
-    public static Map<String, Object> generate(int sites, long seed, Path stock) throws BadInput {
-        Map<String, Object> root = HostImageTool.metabase(HostImageTool.readImage(stock), stock.toString());
-        Map<String, Object> w3svc = child(child(root, "LM"), "W3SVC");
-        Map<String, Object> pools = child(w3svc, "AppPools");
+    public static MetabaseKey generate(int sites, long seed, Path stock) throws BadInput {
+        MetabaseKey root = HostImageTool.metabase(HostImageTool.readImage(stock), stock.toString());
+        MetabaseKey w3svc = child(child(root, "LM"), "W3SVC");
+        MetabaseKey pools = child(w3svc, "AppPools");
         Random random = new Random(seed);
         for (int i = 2; i <= sites; i++) {
-            Map<String, Object> site = add(w3svc, Integer.toString(i), "IIsWebServer");
-            records(site).add(text(1015, 1, 1, "Site " + i));
-            records(site).add(MetabaseXml.record(1023, 0, 1, 5, "value", List.of(":80:site" + i + ".example.com")));
+            MetabaseKey site = add(w3svc, Integer.toString(i), "IIsWebServer");
+            site.records().add(text(1015, 1, 1, "Site " + i));
+            site.records().add(MetabaseRecord.of(1023, 0, 1, 5, Map.entry("value", List.of(":80:site" + i + ".example.com"))));
             extras(site, random);
-            Map<String, Object> root1 = add(site, "ROOT", "IIsWebVirtualDir");
-            records(root1).add(text(3001, 1, 2, "D:\\Sites\\site" + i));
-            records(root1).add(MetabaseXml.record(6016, 1, 2, 1, "value", 513L));
-            records(root1).add(text(9101, 1, 1, "Pool" + i % 20));
+            MetabaseKey root1 = add(site, "ROOT", "IIsWebVirtualDir");
+            root1.records().add(text(3001, 1, 2, "D:\\Sites\\site" + i));
+            root1.records().add(MetabaseRecord.of(6016, 1, 2, 1, Map.entry("value", 513L)));
+            root1.records().add(text(9101, 1, 1, "Pool" + i % 20));
             extras(root1, random);
         }
         for (int i = 0; i < Math.min(20, sites); i++) {
@@ -71,11 +73,11 @@ public final class MetabaseGenerator implements Callable<Integer> {
     }
 
     /** Up to three named properties and sometimes a custom record, after the key's own. */
-    private static void extras(Map<String, Object> key, Random random) {
+    private static void extras(MetabaseKey key, Random random) {
         for (int n = random.nextInt(4); n > 0; n--) {
             Property p = PROPERTIES.get(random.nextInt(PROPERTIES.size()));
-            if (records(key).stream().noneMatch(r -> Long.valueOf(p.id()).equals(((Map<?, ?>) r).get("id")))) {
-                records(key).add(record(p.id(), p.attributes(), p.userType(), p.dataType(), p, random));
+            if (key.records().stream().noneMatch(r -> r.id() == p.id())) {
+                key.records().add(record(p.id(), p.attributes(), p.userType(), p.dataType(), p, random));
             }
         }
         if (random.nextInt(4) == 0) {
@@ -83,19 +85,19 @@ public final class MetabaseGenerator implements Callable<Integer> {
             long id = random.nextBoolean() ? 60000 + random.nextInt(1000)
                     : PROPERTIES.get(random.nextInt(PROPERTIES.size())).id();
             long[] userTypes = {1, 2, 100, 101, 7};
-            Map<String, Object> custom = record(id, random.nextInt(256), userTypes[random.nextInt(5)],
+            MetabaseRecord custom = record(id, random.nextInt(256), userTypes[random.nextInt(5)],
                     1 + random.nextInt(5), null, random);
-            if (records(key).stream().noneMatch(r -> Long.valueOf(id).equals(((Map<?, ?>) r).get("id")))) {
-                records(key).add(custom);
+            if (key.records().stream().noneMatch(r -> r.id() == id)) {
+                key.records().add(custom);
             }
         }
     }
 
-    private static Map<String, Object> record(long id, long attributes, long userType, int type, Property p, Random random) {
+    private static MetabaseRecord record(long id, long attributes, long userType, int type, Property p, Random random) {
         if ((attributes & MetabaseSchema.SECURE) != 0 || type == 3) {
             byte[] bytes = new byte[random.nextInt(3) * 8];
             random.nextBytes(bytes);
-            return MetabaseXml.record(id, attributes, userType, type, "hex", ImageValues.hex(bytes));
+            return MetabaseRecord.of(id, attributes, userType, type, Map.entry("hex", ImageValues.hex(bytes)));
         }
         Object value = switch (type) {
             case 1 -> p != null && p.isBool() ? random.nextInt(3) : p != null && !p.flags().isEmpty()
@@ -110,7 +112,7 @@ public final class MetabaseGenerator implements Callable<Integer> {
             }
             default -> string(random);
         };
-        return MetabaseXml.record(id, attributes, userType, type, "value", value instanceof Integer i ? (long) i : value);
+        return MetabaseRecord.of(id, attributes, userType, type, Map.entry("value", value instanceof Integer i ? (long) i : value));
     }
 
     private static String string(Random random) {
@@ -121,28 +123,23 @@ public final class MetabaseGenerator implements Callable<Integer> {
         return s.toString();
     }
 
-    private static Map<String, Object> text(long id, long attributes, long userType, String value) {
-        return MetabaseXml.record(id, attributes, userType, 2, "value", value);
+    private static MetabaseRecord text(long id, long attributes, long userType, String value) {
+        return MetabaseRecord.of(id, attributes, userType, 2, Map.entry("value", value));
     }
 
-    private static Map<String, Object> add(Map<String, Object> parent, String name, String keyType) {
-        Map<String, Object> key = MetabaseXml.key(name);
-        records(key).add(text(1002, 0, 1, keyType));
-        MetabaseXml.list(parent, "children").add(key);
+    private static MetabaseKey add(MetabaseKey parent, String name, String keyType) {
+        MetabaseKey key = MetabaseKey.empty(name);
+        key.records().add(text(1002, 0, 1, keyType));
+        parent.children().add(key);
         return key;
     }
 
-    private static Map<String, Object> child(Map<String, Object> parent, String name) throws BadInput {
-        for (Object c : MetabaseXml.list(parent, "children")) {
-            if (c instanceof Map<?, ?> key && Names.same(name, String.valueOf(key.get("name")))) {
-                return HostImageTool.cast(key);
+    private static MetabaseKey child(MetabaseKey parent, String name) throws BadInput {
+        for (MetabaseKey key : parent.children()) {
+            if (Names.same(name, key.name())) {
+                return key;
             }
         }
         throw new BadInput("stock image", 0, "no metabase key " + name);
-    }
-
-    @SuppressWarnings("unchecked")
-    private static List<Object> records(Map<String, Object> key) {
-        return (List<Object>) key.get("records");
     }
 }

@@ -1,16 +1,17 @@
 package com.vantora.winsim.image;
 
-import java.io.IOException;
-import java.nio.charset.StandardCharsets;
-import java.nio.file.Files;
-import java.nio.file.Path;
+import com.vantora.winsim.image.ImageModel.Iis;
+import com.vantora.winsim.image.ImageModel.Image;
+import com.vantora.winsim.image.ImageModel.MetabaseKey;
+import com.vantora.winsim.image.ImageModel.MetabaseRecord;
+import com.vantora.winsim.image.ImageModel.RegistryKey;
+import com.vantora.winsim.image.ImageModel.RegistryValue;
 import java.util.ArrayList;
 import java.util.Collections;
 import java.util.EnumMap;
 import java.util.LinkedHashMap;
 import java.util.List;
 import java.util.Map;
-import java.util.Set;
 
 /**
  * A host image as a flat list of facts a person can read, each named by what it is
@@ -20,9 +21,6 @@ import java.util.Set;
 public final class HostImage {
     /** Where a fact belongs; also the order facts are listed and compared in. */
     public enum Area { HOST, SERVICES, METABASE, REGISTRY, BACKUPS, BROADCASTS }
-
-    private static final Set<String> KNOWN = Set.of(
-            "winsim", "caller", "timeoutScale", "iis", "registry", "services", "broadcasts", "faults");
 
     /**
      * One fact: what it is about (a key, a service, the host's own settings) and, for a key's
@@ -48,48 +46,15 @@ public final class HostImage {
         }
     }
 
-    public static HostImage read(Path file) throws IOException {
-        return parse(Files.readString(file, StandardCharsets.UTF_8));
-    }
-
     public static HostImage parse(String json) {
-        return ofParsed(Json.parse(json));
+        return of(Json.image(json));
     }
 
-    /** From JSON as {@link Json#parse} gives it, without the copy {@link #of} makes. */
-    public static HostImage ofParsed(Object root) {
+    /** Throws IllegalArgumentException naming the place that is not an image. */
+    public static HostImage of(Image root) {
         HostImage image = new HostImage();
-        image.readImage(object(root, "image"));
+        image.readImage(root);
         return image;
-    }
-
-    /**
-     * From an image already parsed, or built by hand from maps, lists and boxed numbers;
-     * throws IllegalArgumentException naming the place that is not an image.
-     */
-    public static HostImage of(Object root) {
-        return ofParsed(normalized(root));
-    }
-
-    /** Numbers as {@link Json#parse} gives them, so that 4 built by hand reads like 4 parsed. */
-    private static Object normalized(Object v) {
-        if (v instanceof Integer || v instanceof Short || v instanceof Byte) {
-            return ((Number) v).longValue();
-        }
-        if (v instanceof Float f) {
-            return f.doubleValue();
-        }
-        if (v instanceof Map<?, ?> map) {
-            Map<String, Object> copy = new LinkedHashMap<>();
-            map.forEach((k, item) -> copy.put(String.valueOf(k), normalized(item)));
-            return copy;
-        }
-        if (v instanceof List<?> list) {
-            List<Object> copy = new ArrayList<>();
-            list.forEach(item -> copy.add(normalized(item)));
-            return copy;
-        }
-        return v;
     }
 
     /** Every fact, area by area. */
@@ -136,38 +101,34 @@ public final class HostImage {
         return value.isEmpty() ? fact : fact + "  " + value;
     }
 
-    private void readImage(Map<String, Object> image) {
-        if (image.containsKey("winsim")) {
-            put(Area.HOST, "winsim", Describe.value(image.get("winsim")));
+    private void readImage(Image image) {
+        if (image.winsim() != null) {
+            put(Area.HOST, "winsim", Describe.value(image.winsim()));
         }
-        Map<String, Object> caller = optionalObject(image.get("caller"), "caller");
+        Map<String, Object> caller = image.caller() == null ? Map.of() : image.caller();
         put(Area.HOST, "caller administrator", Describe.value(caller.getOrDefault("administrator", true)));
         put(Area.HOST, "caller comApartment", Describe.value(caller.getOrDefault("comApartment", "none")));
-        put(Area.HOST, "timeoutScale", Describe.value(image.getOrDefault("timeoutScale", 1L)));
-        List<Object> faults = array(image.get("faults"), "faults");
+        put(Area.HOST, "timeoutScale", Describe.value(image.timeoutScale() == null ? 1L : image.timeoutScale()));
+        List<Object> faults = array(image.faults());
         for (int i = 0; i < faults.size(); i++) {
             readFault(object(faults.get(i), "faults[" + i + "]"), "fault " + (i + 1));
         }
-        for (Map.Entry<String, Object> e : image.entrySet()) {
-            if (!KNOWN.contains(e.getKey())) {
-                put(Area.HOST, "other " + e.getKey(), Json.write(e.getValue()));
-            }
-        }
+        image.more().forEach((name, value) -> put(Area.HOST, "other " + name, Json.write(value)));
 
-        List<Object> services = array(image.get("services"), "services");
+        List<Object> services = array(image.services());
         for (int i = 0; i < services.size(); i++) {
             readService(object(services.get(i), "services[" + i + "]"), "services[" + i + "]");
         }
 
-        readIis(image.get("iis"));
+        readIis(image.iis());
 
-        Map<String, Object> registry = optionalObject(image.get("registry"), "registry");
-        for (Map.Entry<String, Object> hive : registry.entrySet()) {
+        Map<String, RegistryKey> registry = image.registry() == null ? Map.of() : image.registry();
+        for (Map.Entry<String, RegistryKey> hive : registry.entrySet()) {
             String where = "registry." + hive.getKey();
-            readRegistryKey(object(hive.getValue(), where), Describe.hive(hive.getKey()), where, 0);
+            readRegistryKey(present(hive.getValue(), where), Describe.hive(hive.getKey()), where, 0);
         }
 
-        List<Object> broadcasts = array(image.get("broadcasts"), "broadcasts");
+        List<Object> broadcasts = array(image.broadcasts());
         for (int i = 0; i < broadcasts.size(); i++) {
             readBroadcast(object(broadcasts.get(i), "broadcasts[" + i + "]"), "broadcast " + (i + 1));
         }
@@ -199,24 +160,23 @@ public final class HostImage {
         put(Area.SERVICES, "service " + text(service.get("name"), where + ".name"), value);
     }
 
-    private void readIis(Object iisValue) {
-        if (iisValue == null) {
+    private void readIis(Iis iis) {
+        if (iis == null) {
             put(Area.METABASE, "iis", "not installed");
             return;
         }
-        Map<String, Object> iis = object(iisValue, "iis");
         put(Area.METABASE, "iis", "installed");
-        if (iis.get("metabase") != null) {
-            readMetabaseKey(object(iis.get("metabase"), "iis.metabase"), "/", "iis.metabase", 0);
+        if (iis.metabase() != null) {
+            readMetabaseKey(iis.metabase(), "/", "iis.metabase", 0);
         }
-        List<Object> held = array(iis.get("heldKeys"), "iis.heldKeys");
+        List<Object> held = array(iis.heldKeys());
         for (int i = 0; i < held.size(); i++) {
             String where = "iis.heldKeys[" + i + "]";
             Map<String, Object> key = object(held.get(i), where);
             put(Area.METABASE, "held key " + text(key.get("path"), where + ".path"),
                     "access " + Describe.value(key.get("access")));
         }
-        List<Object> backups = array(iis.get("backups"), "iis.backups");
+        List<Object> backups = array(iis.backups());
         for (int i = 0; i < backups.size(); i++) {
             String where = "iis.backups[" + i + "]";
             Map<String, Object> backup = object(backups.get(i), where);
@@ -225,7 +185,7 @@ public final class HostImage {
         }
     }
 
-    private void readMetabaseKey(Map<String, Object> key, String path, String where, int depth) {
+    private void readMetabaseKey(MetabaseKey key, String path, String where, int depth) {
         boolean root = depth == 0;
         if (depth > Limits.KEY_DEPTH) {
             throw new IllegalArgumentException(Limits.keyDepthProblem("iis.metabase: keys"));
@@ -233,50 +193,50 @@ public final class HostImage {
         if (!root) {
             put(Area.METABASE, "metabase " + path, "(key)", "");
         }
-        List<Object> records = array(key.get("records"), where + ".records");
+        List<MetabaseRecord> records = array(key.records());
         for (int i = 0; i < records.size(); i++) {
             String at = where + ".records[" + i + "]";
-            Map<String, Object> record = object(records.get(i), at);
-            if (!(record.get("id") instanceof Long id)) {
+            MetabaseRecord record = present(records.get(i), at);
+            if (record.id() == null) {
                 throw new IllegalArgumentException(at + ".id: expected an integer");
             }
-            Fact fact = put(Area.METABASE, "metabase " + path, "#" + id, data(record, "value")
-                    + " (attr " + Describe.value(record.get("attributes"))
-                    + ", user " + Describe.value(record.get("userType"))
-                    + ", type " + Describe.value(record.get("dataType")) + ")");
-            if (record.get("value") instanceof List<?> list) {
+            Fact fact = put(Area.METABASE, "metabase " + path, "#" + record.id(), data(record.hex(), record.value())
+                    + " (attr " + Describe.value(record.attributes())
+                    + ", user " + Describe.value(record.userType())
+                    + ", type " + Describe.value(record.dataType()) + ")");
+            if (record.value() instanceof List<?> list) {
                 entries.put(fact, list.stream().map(Describe::value).toList());
             }
         }
-        List<Object> children = array(key.get("children"), where + ".children");
+        List<MetabaseKey> children = array(key.children());
         for (int i = 0; i < children.size(); i++) {
             String at = where + ".children[" + i + "]";
-            Map<String, Object> child = object(children.get(i), at);
-            String name = text(child.get("name"), at + ".name");
+            MetabaseKey child = present(children.get(i), at);
+            String name = present(child.name(), at + ".name");
             readMetabaseKey(child, (root ? "/" : path + "/") + name, at, depth + 1);
         }
     }
 
-    private void readRegistryKey(Map<String, Object> key, String path, String where, int depth) {
+    private void readRegistryKey(RegistryKey key, String path, String where, int depth) {
         if (depth > Limits.KEY_DEPTH) {
             throw new IllegalArgumentException(Limits.keyDepthProblem("registry: keys"));
         }
         if (depth > 0) {
             put(Area.REGISTRY, "registry " + path, "(key)", "");
         }
-        List<Object> values = array(key.get("values"), where + ".values");
+        List<RegistryValue> values = array(key.values());
         for (int i = 0; i < values.size(); i++) {
             String at = where + ".values[" + i + "]";
-            Map<String, Object> value = object(values.get(i), at);
-            String name = text(value.get("name"), at + ".name");
+            RegistryValue value = present(values.get(i), at);
+            String name = present(value.name(), at + ".name");
             put(Area.REGISTRY, "registry " + path, name.isEmpty() ? "(default)" : name,
-                    Describe.registryType(value.get("type")) + " " + data(value, "data"));
+                    Describe.registryType(value.type()) + " " + data(value.hex(), value.data()));
         }
-        List<Object> children = array(key.get("children"), where + ".children");
+        List<RegistryKey> children = array(key.children());
         for (int i = 0; i < children.size(); i++) {
             String at = where + ".children[" + i + "]";
-            Map<String, Object> child = object(children.get(i), at);
-            readRegistryKey(child, path + "\\" + text(child.get("name"), at + ".name"), at, depth + 1);
+            RegistryKey child = present(children.get(i), at);
+            readRegistryKey(child, path + "\\" + present(child.name(), at + ".name"), at, depth + 1);
         }
     }
 
@@ -297,12 +257,8 @@ public final class HostImage {
         put(Area.BROADCASTS, fact, value.toString());
     }
 
-    private static String data(Map<String, Object> holder, String field) {
-        if (holder.containsKey("hex")) {
-            Object hex = holder.get("hex");
-            return "hex " + (hex instanceof String h ? h : Describe.value(hex));
-        }
-        return holder.containsKey(field) ? Describe.value(holder.get(field)) : "no data";
+    private static String data(String hex, Object value) {
+        return hex != null ? "hex " + hex : value != null ? Describe.value(value) : "no data";
     }
 
     /** Adds a fact; a repeated one (two records with one id, say) is kept under a numbered name, which it returns. */
@@ -328,19 +284,16 @@ public final class HostImage {
         throw new IllegalArgumentException(where + ": expected an object");
     }
 
-    private static Map<String, Object> optionalObject(Object v, String where) {
-        return v == null ? Map.of() : object(v, where);
+    /** A list the model bound; an absent one is empty. */
+    private static <T> List<T> array(List<T> list) {
+        return list == null ? List.of() : list;
     }
 
-    @SuppressWarnings("unchecked")
-    private static List<Object> array(Object v, String where) {
+    private static <T> T present(T v, String where) {
         if (v == null) {
-            return List.of();
+            throw new IllegalArgumentException(where + ": missing");
         }
-        if (v instanceof List<?> list) {
-            return (List<Object>) list;
-        }
-        throw new IllegalArgumentException(where + ": expected an array");
+        return v;
     }
 
     private static String text(Object v, String where) {

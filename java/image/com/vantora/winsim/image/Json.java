@@ -9,6 +9,7 @@ import com.google.gson.stream.JsonToken;
 import java.io.IOException;
 import java.io.StringReader;
 import java.math.BigInteger;
+import java.util.Map;
 import java.util.regex.Matcher;
 import java.util.regex.Pattern;
 
@@ -29,9 +30,13 @@ public final class Json {
             return new BigInteger(text);  // a QWORD beyond Long's range
         }
     };
+    /** Gson's words for what it found, as a person would say them. */
+    private static final Map<String, String> WORDS = Map.of("Expected ", "expected ", " but was ", ", found ",
+            "BEGIN_OBJECT", "an object", "BEGIN_ARRAY", "an array", "NUMBER", "a number", "STRING", "text",
+            "BOOLEAN", "true or false", "NULL", "null");
     private static final Pattern WHERE = Pattern.compile(" at line (\\d+) column \\d+");
     private static final GsonBuilder BUILDER = new GsonBuilder().serializeNulls().disableHtmlEscaping()
-            .setObjectToNumberStrategy(NUMBERS);
+            .setObjectToNumberStrategy(NUMBERS).registerTypeAdapterFactory(new RecordBinding());
     private static final Gson COMPACT = BUILDER.create();
     private static final Gson PRETTY = BUILDER.setPrettyPrinting().create();
 
@@ -50,19 +55,38 @@ public final class Json {
     }
 
     public static Object parse(String text) {
+        return parse(text, Object.class);
+    }
+
+    /** A host image; Malformed names the line and the member that does not fit the model. */
+    public static ImageModel.Image image(String text) {
+        return parse(text, ImageModel.Image.class);
+    }
+
+    private static <T> T parse(String text, Class<T> type) {
         checkLimits(text);
+        JsonReader reader = new JsonReader(new StringReader(text));
         try {
-            JsonReader reader = new JsonReader(new StringReader(text));
-            Object value = COMPACT.getAdapter(Object.class).read(reader);
+            T value = COMPACT.getAdapter(type).read(reader);
             if (reader.peek() != JsonToken.END_DOCUMENT) {
                 throw new Malformed(0, "bad JSON: unexpected text after the value", null);
             }
             return value;
-        } catch (IOException | JsonParseException | IllegalStateException e) {
-            String message = String.valueOf(e.getMessage());
+        } catch (IOException | JsonParseException | IllegalStateException | NumberFormatException e) {
+            boolean number = e instanceof NumberFormatException || e.getCause() instanceof NumberFormatException;
+            String message = number ? "expected a number, found text path " + reader.getPath()
+                    : String.valueOf(e.getMessage()).replaceFirst("^[\\w.]+(Exception|Error): ", "");
             Matcher at = WHERE.matcher(message);
             int line = at.find() ? Integer.parseInt(at.group(1)) : 0;
-            throw new Malformed(line, "bad JSON: " + at.replaceAll("").replaceAll("\\s+", " "), e);
+            boolean syntax = false;
+            for (Throwable t = e; t != null; t = t.getCause()) {
+                syntax |= t instanceof IOException;
+            }
+            String problem = at.replaceAll("").replaceAll("\\s+", " ");
+            for (Map.Entry<String, String> word : WORDS.entrySet()) {
+                problem = problem.replace(word.getKey(), word.getValue());
+            }
+            throw new Malformed(line, (syntax ? "bad JSON: " : "not a host image: ") + problem.replaceFirst(" path \\$$", "").replaceFirst("\\.? path \\$\\.?", " at "), e);
         }
     }
 

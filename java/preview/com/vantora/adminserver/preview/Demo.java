@@ -2,6 +2,7 @@ package com.vantora.adminserver.preview;
 
 import com.vantora.adminserver.helper.ws.IISConfigure;
 import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.ImageModel.Image;
 import com.vantora.winsim.image.Json;
 import java.io.IOException;
 import java.io.PrintStream;
@@ -11,7 +12,6 @@ import java.nio.file.Path;
 import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.List;
-import java.util.Map;
 
 /**
  * Runs every native method of IISConfigure against a copy of a simulated host image, or against a
@@ -25,7 +25,7 @@ public final class Demo {
     }
 
     /** What the demo runs on: the image to copy, its facts, where it came from and where to export to. */
-    record Host(Map<String, Object> json, Path file, HostImage facts, String source, Path exportTo) {
+    record Host(Image json, Path file, HostImage facts, String source, Path exportTo) {
     }
 
     /** Runs the calls on a copy of the host, already read and checked, in a working folder under {@code temporary}. */
@@ -46,7 +46,7 @@ public final class Demo {
             err.println("the calls ended with exit status " + status);
             return 1;
         }
-        HostImageTool.Image after;
+        HostImageTool.Read after;
         try {
             after = HostImageTool.read(image);
         } catch (BadInput e) {
@@ -59,7 +59,7 @@ public final class Demo {
         ImageDiff.lines(host.facts(), after.facts()).forEach(line -> out.println("  " + line));
         if (host.exportTo() != null) {
             try {
-                String xml = MetabaseXml.write(HostImageTool.metabase(after.json(), image.toString()), image.toString());
+                String xml = MetabaseXml.write(HostImageTool.metabase(after.image(), image.toString()), image.toString());
                 Files.write(host.exportTo(), xml.getBytes(StandardCharsets.UTF_8));
                 out.println();
                 out.println("The changed metabase is in " + host.exportTo());

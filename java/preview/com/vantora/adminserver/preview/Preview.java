@@ -1,6 +1,7 @@
 package com.vantora.adminserver.preview;
 
 import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.ImageModel.Image;
 import com.vantora.winsim.image.Json;
 import java.io.PrintStream;
 import java.io.PrintWriter;
@@ -109,9 +110,9 @@ public final class Preview implements Callable<Integer> {
             }
             Demo.Host host;
             if (metabase != null) {
-                var imported = HostImageTool.fromMetabase(metabase, registries, null);
+                Image imported = HostImageTool.fromMetabase(metabase, registries, null);
                 String source = metabase + String.join("", registries.stream().map(r -> " + " + r).toList());
-                host = new Demo.Host(imported, null, HostImage.ofParsed(imported), source, exportTo);
+                host = new Demo.Host(imported, null, HostImage.of(imported), source, exportTo);
             } else {
                 Path from = image != null ? image : HostImageTool.stockImage();
                 host = new Demo.Host(null, from, HostImageTool.read(from).facts(), from.toString(), null);

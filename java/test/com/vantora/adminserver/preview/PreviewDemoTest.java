@@ -4,11 +4,11 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.ImageModel.Image;
 import com.vantora.winsim.image.Json;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.List;
-import java.util.Map;
 import java.util.regex.Pattern;
 import org.junit.jupiter.api.io.TempDir;
 import org.junit.jupiter.params.ParameterizedTest;
@@ -23,12 +23,12 @@ class PreviewDemoTest {
     @CsvSource({"small-office.xml, 1, ROOT", "shared-host.xml, 83721, Root"})
     void demoOnACapturedServerLeavesEverythingItDoesNotOwnAsItWas(String fixture, String site, String root)
             throws Exception {
-        Map<String, Object> image = HostImageTool.fromMetabase(MetabaseXmlTest.FIXTURES.resolve(fixture),
+        Image image = HostImageTool.fromMetabase(MetabaseXmlTest.FIXTURES.resolve(fixture),
                 List.of(MetabaseXmlTest.FIXTURES.resolve("office-software.reg")), null);
         Path file = Files.writeString(dir.resolve("host.json"), Json.writePretty(image));
-        HostImage before = HostImage.read(file);
+        HostImage before = HostImageTool.read(file).facts();
         assertEquals(0, Demo.runCalls(file, dir.resolve("journal.jsonl")));
-        HostImage after = HostImage.read(file);
+        HostImage after = HostImageTool.read(file).facts();
 
         String siteKey = "/LM/W3SVC/" + site;
         Pattern owned = Pattern.compile(("metabase /LM/W3SVC  #(6006|6014|6016|2168)|metabase /LM/W3SVC/Filters  #2040"
