@@ -2,8 +2,6 @@ package com.vantora.adminserver.preview;
 
 import com.vantora.winsim.image.HostImage;
 import com.vantora.winsim.image.HostImage.Fact;
-import java.io.PrintStream;
-import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.HashMap;
 import java.util.List;

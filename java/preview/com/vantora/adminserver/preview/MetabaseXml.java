@@ -9,7 +9,6 @@ import com.vantora.winsim.image.Limits;
 import com.vantora.winsim.image.Names;
 import java.io.IOException;
 import java.io.StringReader;
-import java.nio.charset.StandardCharsets;
 import java.util.ArrayList;
 import java.util.HashMap;
 import java.util.HashSet;

@@ -3,6 +3,7 @@ package com.vantora.adminserver.preview;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import com.vantora.bench.MetabaseGenerator;
 import com.vantora.winsim.image.Limits;
 import java.io.ByteArrayOutputStream;
 import java.io.PrintStream;
@@ -33,6 +34,7 @@ class RefusalTest {
     private final Map<String, String> files = Map.ofEntries(
             Map.entry("ok.xml", XML.formatted("/LM/W3SVC", "")),
             Map.entry("ok.reg", REG.formatted("")),
+            Map.entry("ok.json", "{}"),
             Map.entry("deep.xml", XML.formatted("/LM" + "/k".repeat(512), "")),
             Map.entry("deep.reg", REG.formatted("[HKEY_LOCAL_MACHINE" + "\\k".repeat(513) + "]")),
             Map.entry("deep-metabase.json", DEEP.apply("\"iis\": {\"metabase\"", 513)),
@@ -60,6 +62,8 @@ class RefusalTest {
             + " expected an array, found an object at registry",
         "to-metabase array.json                ;; array.json:1: not a host image: expected an object, found an array",
         "demo broken.json                           ;; broken.json:3: bad JSON: ",
+        "diff ok.json broken.json                   ;; broken.json:3: bad JSON: ",
+        "to-metabase ok.reg                         ;; ok.reg:1: bad JSON: ",
         "demo missing.json                          ;; missing.json: no such file",
         "demo --metabase huge.xml                   ;; huge.xml: larger than the 64 MB an input may be",
         "demo --metabase utf16.xml                  ;; utf16.xml: UTF-16 text: save it as UTF-8",
@@ -68,6 +72,7 @@ class RefusalTest {
         "from-metabase long-value.xml          ;; long-value.xml:5: an attribute value is larger than the 16 MB",
         "from-metabase ok.xml --registry long-value.reg ;; long-value.reg:4: value \"a\" of HKEY_LOCAL_MACHINE\\SOFTWARE\\X is larger",
         "demo --metabase bad.xml ; AccessFlags=\"AccessRed | AccessRead\" ; bad.xml:5: AccessFlags: unknown flag \"AccessRed\"",
+        "from-metabase bad.xml ; MaxBandwidth=\"abc\"     ; bad.xml:5: MaxBandwidth: \"abc\" is not a DWORD",
         "from-metabase bad.xml ; ServerAutoStart=\"yes\"  ; bad.xml:5: ServerAutoStart: \"yes\" is not a DWORD nor TRUE or FALSE",
         "from-metabase bad.xml ; AdminACL=\"abc\"         ; bad.xml:5: AdminACL: odd-length hex",
         "from-metabase bad.xml ; Bogus=\"1\"              ; bad.xml:5: unknown property Bogus",
@@ -84,6 +89,9 @@ class RefusalTest {
         "from-metabase ok.xml --registry header.reg ;; header.reg:1: not a registry export",
         "from-metabase ok.xml --registry be.reg ;; be.reg: neither UTF-16LE with a byte order mark nor UTF-8",
         "demo --metabase ok.xml --base x.json       ;; usage: demo.sh",
+        "from-metabase ok.xml --export-metabase x.xml ;; usage: host-image.sh from-metabase",
+        "generate --sites x                         ;; usage: host-image.sh generate",
+        "diff                                       ;; usage: preview diff",
         "diff                                       ;; usage: preview diff",
     })
     void refusedInOneLineWithStatus2AndNothingLeft(String command, String content, String message) throws Exception {
@@ -126,7 +134,8 @@ class RefusalTest {
         ByteArrayOutputStream out = new ByteArrayOutputStream(), err = new ByteArrayOutputStream();
         PrintStream o = new PrintStream(out, true, StandardCharsets.UTF_8), e = new PrintStream(err, true, StandardCharsets.UTF_8);
         Path temporary = Files.createDirectories(dir.resolve("tmp"));
-        int status = Preview.run(args, o, e, temporary);
+        int status = words[0].equals("generate") ? Preview.execute(new MetabaseGenerator(), Arrays.copyOfRange(args, 1, args.length), o, e)
+                : Preview.run(args, o, e, temporary);
         return List.of(status, out.toString(StandardCharsets.UTF_8), err.toString(StandardCharsets.UTF_8).replace(dir + "/", ""));
     }
 
