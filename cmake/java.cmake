@@ -8,6 +8,16 @@ get_filename_component(JDK_HOME "${JAVAC_REAL}" DIRECTORY)
 get_filename_component(JDK_HOME "${JDK_HOME}" DIRECTORY)
 set(JDK_INCLUDE "${JDK_HOME}/include")
 
+# The tools' libraries, from the system's jars; the product jar needs neither,
+# and the tools are built only beside the simulated host.
+if(NOT WIN32)
+  find_jar(GSON_JAR NAMES gson)
+  find_jar(PICOCLI_JAR NAMES picocli)
+  if(NOT GSON_JAR OR NOT PICOCLI_JAR)
+    message(FATAL_ERROR "the tools need Gson and picocli: scripts/install-deps.sh tools")
+  endif()
+endif()
+
 # Parameter names are kept for the command line's usage lines.
 set(CMAKE_JAVA_COMPILE_FLAGS -parameters)
 file(GLOB IISCONFIGURE_JAVA_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/java/src/com/vantora/adminserver/helper/ws/*.java)

@@ -6,8 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-"$root/scripts/install-deps.sh" >&2
-(cd "$root" && cmake --preset host >/dev/null && cmake --build --preset host --target iisconfigure iisconfigure_demo >/dev/null) >&2
-exec java -XX:TieredStopAtLevel=1 -XX:+UseSerialGC -Djava.library.path="$root/build/host" -Diisconfigure.stockImage="$root/hosts/iis6-stock.json" \
-  -cp "$root/build/host/iisconfigure.jar:$root/build/host/java/iisconfigure-demo.jar:/usr/share/java/gson.jar" \
-  com.vantora.adminserver.demo.Demo "$@"
+"$root/scripts/install-deps.sh" tools >&2
+(cd "$root" && cmake --preset tools >/dev/null && cmake --build --preset tools >/dev/null) >&2
+exec java -XX:TieredStopAtLevel=1 -XX:+UseSerialGC -Djava.library.path="$root/build/tools" -Diisconfigure.stockImage="$root/hosts/iis6-stock.json" \
+  -jar "$root/build/tools/java/iisconfigure-preview.jar" demo "$@"

@@ -2,12 +2,15 @@
 # Converts between a captured IIS 6 server and a host image of the simulated host:
 #   host-image.sh from-metabase METABASE.xml [--registry FILE.reg ...] [--base IMAGE.json] > image.json
 #   host-image.sh to-metabase IMAGE.json > MetaBase.xml
-#   host-image.sh generate --sites N [--seed S] > MetaBase.xml
+#   host-image.sh generate --sites N [--seed S] > MetaBase.xml   (the benchmarks' generator)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-"$root/scripts/install-deps.sh" >&2
-(cd "$root" && cmake --preset host >/dev/null && cmake --build --preset host --target iisconfigure_demo >/dev/null) >&2
-exec java -XX:TieredStopAtLevel=1 -XX:+UseSerialGC -Diisconfigure.stockImage="$root/hosts/iis6-stock.json" \
-  -cp "$root/build/host/java/iisconfigure-demo.jar:/usr/share/java/gson.jar" \
-  com.vantora.adminserver.demo.HostImageTool "$@"
+"$root/scripts/install-deps.sh" tools >&2
+(cd "$root" && cmake --preset tools >/dev/null && cmake --build --preset tools >/dev/null) >&2
+jar=$root/build/tools/java/iisconfigure-preview.jar
+if [ "${1-}" = generate ]; then
+  shift
+  jar=$root/build/tools/java/iisconfigure-generator.jar
+fi
+exec java -XX:TieredStopAtLevel=1 -XX:+UseSerialGC -Diisconfigure.stockImage="$root/hosts/iis6-stock.json" -jar "$jar" "$@"

@@ -14,6 +14,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp hosts/iis6-stock.json "$work/host.json"
 jars=build/host/iisconfigure.jar:build/host/java/iisconfigure-testsupport.jar
-jars=$jars:build/host/bench/iisconfigure-soak.jar:/usr/share/java/gson.jar
+jars=$jars:build/host/bench/iisconfigure-soak.jar:/usr/share/java/gson.jar:/usr/share/java/picocli.jar
 WINSIM_HOST="$work/host.json" WINSIM_JOURNAL="$work/journal.txt" \
   java -Djava.library.path=build/host -cp "$jars" com.vantora.soak.Soak "$threads" "$calls"

@@ -15,21 +15,34 @@ import java.util.HashMap;
 import java.util.List;
 import java.util.Locale;
 import java.util.Map;
+import java.util.concurrent.Callable;
 import java.util.concurrent.ExecutorService;
 import java.util.concurrent.Executors;
 import java.util.concurrent.Future;
 import java.util.concurrent.TimeUnit;
+import picocli.CommandLine;
+import picocli.CommandLine.Command;
+import picocli.CommandLine.Parameters;
 
 /**
  * Threads making mixed calls of every native method on the one image named by WINSIM_HOST, journalled to
  * WINSIM_JOURNAL. Afterwards the image file must hold exactly the host's final state, every registry value
  * whose last successful write no delete followed must hold that write, and every key added and saved since
- * the last restore must be in the saved metabase. Arguments: threads, calls per thread.
+ * the last restore must be in the saved metabase.
  */
-public final class Soak {
-    public static void main(String[] args) throws Exception {
-        final int threads = Integer.parseInt(args[0]);
-        final int calls = Integer.parseInt(args[1]);
+@Command(name = "soak.sh")
+public final class Soak implements Callable<Integer> {
+    @Parameters(index = "0", paramLabel = "THREADS")
+    int threads;
+    @Parameters(index = "1", paramLabel = "CALLS", description = "calls per thread")
+    int calls;
+
+    public static void main(String[] args) {
+        System.exit(new CommandLine(new Soak()).execute(args));
+    }
+
+    @Override
+    public Integer call() throws Exception {
         final long start = System.nanoTime();
         ExecutorService pool = Executors.newFixedThreadPool(threads);
         List<Future<?>> running = new ArrayList<>();
@@ -56,7 +69,7 @@ public final class Soak {
         checkRegistry(journal, image, problems);
         checkMetabase(journal, image, problems);
         System.out.println(journal.size() + " platform calls; " + (problems.isEmpty() ? "all checks hold" : problems));
-        System.exit(problems.isEmpty() ? 0 : 1);
+        return problems.isEmpty() ? 0 : 1;
     }
 
     private static void call(int thread, int i) {

@@ -3,8 +3,8 @@ package com.vantora.adminserver.helper.ws;
 import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
-import com.vantora.adminserver.demo.HostImage;
-import com.vantora.adminserver.demo.Json;
+import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.Json;
 import org.junit.jupiter.api.Test;
 
 class FilterMethodsTest extends NativeMethodsTest {

@@ -2,8 +2,8 @@ package com.vantora.adminserver.helper.ws;
 
 import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 
-import com.vantora.adminserver.demo.HostImage;
-import com.vantora.adminserver.demo.Json;
+import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.Json;
 import com.vantora.winsim.SimulatedHost;
 import java.util.Map;
 import java.util.function.Consumer;

@@ -3,8 +3,8 @@ package com.vantora.adminserver.helper.ws;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertNull;
 
-import com.vantora.adminserver.demo.HostImage;
-import com.vantora.adminserver.demo.Json;
+import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.Json;
 import com.vantora.winsim.SimulatedHost;
 import org.junit.jupiter.api.Test;
 

@@ -1,11 +1,16 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
+import com.vantora.winsim.image.ImageModel.RegistryKey;
+import com.vantora.winsim.image.ImageModel.RegistryValue;
+import com.vantora.winsim.image.ImageValues;
+import com.vantora.winsim.image.Json;
+import com.vantora.winsim.image.Limits;
+import com.vantora.winsim.image.Names;
 import java.nio.ByteBuffer;
 import java.nio.charset.CharacterCodingException;
 import java.nio.charset.Charset;
 import java.nio.charset.StandardCharsets;
 import java.util.ArrayList;
-import java.util.LinkedHashMap;
 import java.util.List;
 import java.util.Map;
 import java.util.regex.Matcher;
@@ -24,7 +29,7 @@ public final class RegFile {
      * Creates the file's keys under {@code hklm} (a key as the image holds it) and sets its values, a value
      * of the same name keeping its place. Nothing is changed when the file is refused.
      */
-    public static void merge(byte[] bytes, String file, Map<String, Object> hklm) throws BadInput {
+    public static void merge(byte[] bytes, String file, Map<String, RegistryKey> registry) throws BadInput {
         List<String[]> lines = logicalLines(decode(bytes, file));
         if (lines.isEmpty() || !lines.get(0)[1].strip().equals(HEADER)) {
             throw new BadInput(file, 1, "not a registry export: the first line must be \"" + HEADER + "\"");
@@ -49,6 +54,9 @@ public final class RegFile {
                 if (!key[0].equalsIgnoreCase(HIVE)) {
                     throw new BadInput(file, line, "key " + path + " is outside " + HIVE);
                 }
+                if (key.length - 1 > Limits.KEY_DEPTH) {
+                    throw new BadInput(file, line, Limits.keyDepthProblem("key"));
+                }
                 changes.add(new Change(key, null));
             } else if (key == null) {
                 throw new BadInput(file, line, "a value before the first key");
@@ -56,15 +64,16 @@ public final class RegFile {
                 changes.add(new Change(key, value(text, file, line, String.join("\\", key))));
             }
         }
+        RegistryKey hklm = registry.compute(HIVE, (k, v) -> v == null ? RegistryKey.empty("") : complete(v));
         for (Change change : changes) {
-            Map<String, Object> target = child(hklm, change.key());
+            RegistryKey target = child(hklm, change.key());
             if (change.value() != null) {
                 setValue(target, change.value());
             }
         }
     }
 
-    private record Change(String[] key, Map<String, Object> value) {
+    private record Change(String[] key, RegistryValue value) {
     }
 
     private static String decode(byte[] b, String file) throws BadInput {
@@ -95,7 +104,7 @@ public final class RegFile {
         return out;
     }
 
-    private static Map<String, Object> value(String text, String file, int line, String keyPath) throws BadInput {
+    private static RegistryValue value(String text, String file, int line, String keyPath) throws BadInput {
         int at = 0;
         StringBuilder name = new StringBuilder();
         if (text.startsWith("@")) {
@@ -111,8 +120,6 @@ public final class RegFile {
         }
         String data = text.substring(at + 1).strip();
         String what = "value " + (at == 1 ? "@" : Json.quote(name.toString())) + " of " + keyPath;
-        Map<String, Object> value = new LinkedHashMap<>();
-        value.put("name", name.toString());
         if (data.equals("-")) {
             throw new BadInput(file, line, "deletes " + what + "; an import only adds");
         }
@@ -122,25 +129,26 @@ public final class RegFile {
             if (quoted(data, 0, string) != data.length()) {
                 throw new BadInput(file, line, what + ": a string must be one quoted text");
             }
-            value.put("type", 1L);
-            value.put("data", string.toString());
-        } else if (data.matches("dword:[0-9a-fA-F]{1,8}")) {
-            value.put("type", 4L);
-            value.put("data", Long.parseLong(data.substring(6), 16));
-        } else if (hex.matches()) {
+            if ((string.length() + 1L) * 2 > Limits.VALUE_BYTES) {
+                throw new BadInput(file, line, Limits.valueProblem(what));
+            }
+            return RegistryValue.of(name.toString(), 1, ImageValues.registryForm(1, ImageValues.registryBytes(1, string.toString())));
+        }
+        if (data.matches("dword:[0-9a-fA-F]{1,8}")) {
+            return RegistryValue.of(name.toString(), 4, Map.entry("data", Long.parseLong(data.substring(6), 16)));
+        }
+        if (hex.matches()) {
             long type = hex.group(1) == null ? 3 : Long.parseLong(hex.group(1), 16);
             byte[] bytes = bytes(hex.group(2));
             if (bytes == null) {
                 throw new BadInput(file, line, what + ": hex bytes must be two digits each, separated by commas");
             }
-            value.put("type", type);
-            Object decoded = type == 1 || type == 2 ? ImageValues.text(bytes)
-                    : type == 7 ? ImageValues.list(bytes) : type == 4 ? ImageValues.dword(bytes) : null;
-            value.put(decoded == null ? "hex" : "data", decoded == null ? ImageValues.hex(bytes) : decoded);
-        } else {
-            throw new BadInput(file, line, what + ": expected a quoted string, dword:, hex: or hex(N):");
+            if (bytes.length > Limits.VALUE_BYTES) {
+                throw new BadInput(file, line, Limits.valueProblem(what));
+            }
+            return RegistryValue.of(name.toString(), type, ImageValues.registryForm(type, bytes));
         }
-        return value;
+        throw new BadInput(file, line, what + ": expected a quoted string, dword:, hex: or hex(N):");
     }
 
     /** Reads "text" with \\ and \" escapes from {@code from}; the index after the closing quote, or -1. */
@@ -177,45 +185,42 @@ public final class RegFile {
         return bytes;
     }
 
-    private static Map<String, Object> child(Map<String, Object> hklm, String[] names) {
-        Map<String, Object> key = hklm;
+    private static RegistryKey child(RegistryKey hklm, String[] names) {
+        RegistryKey key = hklm;
         for (int i = 1; i < names.length; i++) {
             if (names[i].isEmpty()) {
                 continue;
             }
-            Map<String, Object> found = null;
-            for (Object c : members(key, "children")) {
-                @SuppressWarnings("unchecked")
-                Map<String, Object> candidate = (Map<String, Object>) c;
-                if (names[i].equalsIgnoreCase(String.valueOf(candidate.get("name")))) {
-                    found = candidate;
+            RegistryKey found = null;
+            List<RegistryKey> children = key.children();
+            for (int j = 0; j < children.size() && found == null; j++) {
+                if (Names.same(names[i], children.get(j).name())) {
+                    found = complete(children.get(j));  // the first, as the host finds it
+                    children.set(j, found);
                 }
             }
             if (found == null) {
-                found = new LinkedHashMap<>();
-                found.put("name", names[i]);
-                found.put("values", new ArrayList<>());
-                found.put("children", new ArrayList<>());
-                members(key, "children").add(found);
+                found = RegistryKey.empty(names[i]);
+                children.add(found);
             }
             key = found;
         }
         return key;
     }
 
-    @SuppressWarnings("unchecked")
-    private static List<Object> members(Map<String, Object> key, String member) {
-        return (List<Object>) key.computeIfAbsent(member, m -> new ArrayList<>());
+    /** The key with lists to add to, where the image left them out. */
+    private static RegistryKey complete(RegistryKey key) {
+        return key.values() != null && key.children() != null ? key : new RegistryKey(key.name(),
+                key.values() == null ? new ArrayList<>() : key.values(), key.children() == null ? new ArrayList<>() : key.children(),
+                key.more());
     }
 
-    private static void setValue(Map<String, Object> key, Map<String, Object> value) {
-        List<Object> values = members(key, "values");
+    private static void setValue(RegistryKey key, RegistryValue value) {
+        List<RegistryValue> values = key.values();
         for (int i = 0; i < values.size(); i++) {
-            @SuppressWarnings("unchecked")
-            Map<String, Object> old = (Map<String, Object>) values.get(i);
-            if (String.valueOf(old.get("name")).equalsIgnoreCase((String) value.get("name"))) {
-                value.put("name", old.get("name"));
-                values.set(i, value);
+            RegistryValue old = values.get(i);
+            if (Names.same(old.name(), value.name())) {
+                values.set(i, new RegistryValue(old.name(), value.type(), value.data(), value.hex(), value.more()));
                 return;
             }
         }

@@ -1,6 +1,9 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
 import com.vantora.adminserver.helper.ws.IISConfigure;
+import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.ImageModel.Image;
+import com.vantora.winsim.image.Json;
 import java.io.IOException;
 import java.io.PrintStream;
 import java.nio.charset.StandardCharsets;
@@ -9,7 +12,6 @@ import java.nio.file.Path;
 import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.List;
-import java.util.Map;
 
 /**
  * Runs every native method of IISConfigure against a copy of a simulated host image, or against a
@@ -19,50 +21,24 @@ import java.util.Map;
  * and a JVM cannot change its own environment, so the calls run in a child JVM.
  */
 public final class Demo {
-    static final String USAGE = "usage: demo.sh [IMAGE.json | --metabase METABASE.xml [--registry FILE.reg ...]"
-            + " [--export-metabase OUT.xml]]";
-
     private Demo() {
     }
 
-    public static void main(String[] args) throws IOException, InterruptedException {
-        System.exit(run(args, System.out, System.err));
+    /** What the demo runs on: the image to copy, its facts, where it came from and where to export to. */
+    record Host(Image json, Path file, HostImage facts, String source, Path exportTo) {
     }
 
-    static int run(String[] args, PrintStream out, PrintStream err) throws IOException, InterruptedException {
-        Path folder = Files.createTempDirectory("iisconfigure-demo");
+    /** Runs the calls on a copy of the host, already read and checked, in a working folder under {@code temporary}. */
+    static int run(Host host, PrintStream out, PrintStream err, Path temporary) throws IOException, InterruptedException {
+        Path folder = Files.createTempDirectory(temporary, "iisconfigure-demo");
         Path image = folder.resolve("host.json");
         Path journal = folder.resolve("journal.jsonl");
-        String source;
-        Path exportTo = null;
-        HostImage before;
-        try {
-            if (args.length > 0 && args[0].equals("--metabase")) {
-                HostImageTool.Options o = HostImageTool.Options.parse(args, 1);
-                if (o.base() != null) {
-                    throw new IllegalArgumentException();
-                }
-                Map<String, Object> imported = HostImageTool.fromMetabase(o.file(), o.registries(), null);
-                Files.writeString(image, Json.write(imported));
-                before = HostImage.ofParsed(imported);
-                source = o.file() + String.join("", o.registries().stream().map(r -> " + " + r).toList());
-                exportTo = o.exportTo();
-            } else if (args.length <= 1) {
-                Path from = args.length == 1 ? Paths.get(args[0]) : HostImageTool.stockImage();
-                if (!Files.isRegularFile(from)) {
-                    throw new BadInput(from.toString(), 0, "no such file");
-                }
-                Files.copy(from, image);
-                source = from.toString();
-                before = HostImage.read(image);
-            } else {
-                throw new IllegalArgumentException();
-            }
-        } catch (BadInput | IllegalArgumentException e) {
-            err.println(e instanceof BadInput ? e.getMessage() : USAGE);  // refused input or a usage error
-            return 2;
+        if (host.file() != null) {
+            Files.copy(host.file(), image);
+        } else {
+            Files.writeString(image, Json.write(host.json()));
         }
-        out.println("Host: " + source + " (working image " + image + ")");
+        out.println("Host: " + host.source() + " (working image " + image + ")");
         out.println();
         out.flush();
         int status = runCalls(image, journal);
@@ -70,24 +46,23 @@ public final class Demo {
             err.println("the calls ended with exit status " + status);
             return 1;
         }
-        Map<String, Object> afterImage;
+        HostImageTool.Read after;
         try {
-            afterImage = HostImageTool.readImage(image);
+            after = HostImageTool.read(image);
         } catch (BadInput e) {
             err.println(e.getMessage());
             return 1;
         }
-        HostImage after = HostImage.ofParsed(afterImage);
         long calls = Files.exists(journal) ? Files.lines(journal).count() : 0;
         out.println();
         out.println("What changed (" + calls + " platform calls, journal " + journal + "):");
-        ImageDiff.lines(before, after).forEach(line -> out.println("  " + line));
-        if (exportTo != null) {
+        ImageDiff.lines(host.facts(), after.facts()).forEach(line -> out.println("  " + line));
+        if (host.exportTo() != null) {
             try {
-                String xml = MetabaseXml.write(HostImageTool.metabase(afterImage, image.toString()), image.toString());
-                Files.write(exportTo, xml.getBytes(StandardCharsets.UTF_8));
+                String xml = MetabaseXml.write(HostImageTool.metabase(after.image(), image.toString()), image.toString());
+                Files.write(host.exportTo(), xml.getBytes(StandardCharsets.UTF_8));
                 out.println();
-                out.println("The changed metabase is in " + exportTo);
+                out.println("The changed metabase is in " + host.exportTo());
             } catch (BadInput e) {
                 err.println(e.getMessage());
                 return 1;

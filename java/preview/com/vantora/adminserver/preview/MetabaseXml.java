@@ -1,11 +1,14 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
-import com.vantora.adminserver.demo.MetabaseSchema.Property;
+import com.vantora.adminserver.preview.MetabaseSchema.Property;
+import com.vantora.winsim.image.ImageModel.MetabaseKey;
+import com.vantora.winsim.image.ImageModel.MetabaseRecord;
+import com.vantora.winsim.image.ImageValues;
+import com.vantora.winsim.image.Json;
+import com.vantora.winsim.image.Limits;
+import com.vantora.winsim.image.Names;
 import java.io.IOException;
 import java.io.StringReader;
-import java.nio.ByteBuffer;
-import java.nio.charset.CharacterCodingException;
-import java.nio.charset.StandardCharsets;
 import java.util.ArrayList;
 import java.util.HashMap;
 import java.util.HashSet;
@@ -47,14 +50,11 @@ public final class MetabaseXml {
     }
 
     /** The metabase tree ({@code name, records, children}) the file holds. */
-    public static Map<String, Object> read(byte[] bytes, String file) throws BadInput {
-        String text;
-        try {
-            text = StandardCharsets.UTF_8.newDecoder().decode(ByteBuffer.wrap(bytes)).toString();
-        } catch (CharacterCodingException e) {
-            throw new BadInput(file, 0, "not UTF-8 text");
+    public static MetabaseKey read(byte[] bytes, String file) throws BadInput {
+        Escaped escaped = new Escaped(Input.utf8(bytes, file));
+        if (escaped.oversizeLine > 0) {
+            throw new BadInput(file, escaped.oversizeLine, Limits.valueProblem("an attribute value"));
         }
-        Escaped escaped = new Escaped(text.startsWith("\uFEFF") ? text.substring(1) : text);
         Reader reader = new Reader(file, escaped);
         try {
             SAXParserFactory factory = SAXParserFactory.newInstance();
@@ -82,11 +82,13 @@ public final class MetabaseXml {
         final List<Integer> lineStarts = new ArrayList<>(List.of(1));
         final List<Integer> tagLines = new ArrayList<>();
         final List<Map<String, Integer>> attributeLines = new ArrayList<>();
+        /** Where the first value beyond the limit starts, or 0; the parser never sees it. */
+        int oversizeLine;
         private int line = 1;
 
         Escaped(String s) {
             int i = 0;
-            while (i < s.length()) {
+            while (i < s.length() && oversizeLine == 0) {
                 if (s.charAt(i) != '<') {
                     copy(s, i++);
                     continue;
@@ -130,7 +132,13 @@ public final class MetabaseXml {
         private int value(String s, int i) {
             char quote = s.charAt(i);
             xml.append(quote);
+            int start = i;
+            int startLine = line;
             for (i++; i < s.length() && s.charAt(i) != quote; i++) {
+                if ((i - start + 1L) * 2 > Limits.VALUE_BYTES) {  // with the closing NUL it is stored with
+                    oversizeLine = startLine;
+                    return s.length();
+                }
                 char c = s.charAt(i);
                 if (c == '\r' || c == '\n') {
                     xml.append("&#10;");
@@ -167,14 +175,14 @@ public final class MetabaseXml {
     private static final class Reader extends DefaultHandler {
         final String file;
         final Escaped escaped;
-        final Map<String, Object> root = key("");
-        final Map<String, Map<String, Object>> keys = new HashMap<>();
+        final MetabaseKey root = MetabaseKey.empty("");
+        final Map<String, MetabaseKey> keys = new HashMap<>();
         final Map<String, Integer> definedOn = new HashMap<>();
         Locator locator;
         int depth;
         int tag = -1;
         String location;
-        Map<String, Object> current;
+        MetabaseKey current;
         Set<Long> ids;
 
         Reader(String file, Escaped escaped) {
@@ -228,6 +236,9 @@ public final class MetabaseXml {
             if (location == null || !location.startsWith("/")) {
                 throw fail(line, "<" + element + "> needs a Location that is an absolute key path");
             }
+            if (location.chars().filter(c -> c == '/').count() > Limits.KEY_DEPTH) {
+                throw fail(line, Limits.keyDepthProblem("Location"));
+            }
             Integer first = definedOn.putIfAbsent(normalized(location), line);
             if (first != null) {
                 throw fail(line, "Location " + Json.quote(location) + " given twice (first on line " + first + ")");
@@ -235,7 +246,7 @@ public final class MetabaseXml {
             current = node(location);
             ids = new HashSet<>();
             if (!element.equals("IIsConfigObject") && !element.equals("IIS_ROOT")) {
-                add(line, record(KEY_TYPE, 0, 1, 2, "value", element));
+                add(line, MetabaseRecord.of(KEY_TYPE, 0, 1, 2, Map.entry("value", element)));
             }
             for (int i = 0; i < attributes.getLength(); i++) {
                 String name = attributes.getQName(i);
@@ -274,46 +285,45 @@ public final class MetabaseXml {
             return escaped.attributeLines.get(tag).getOrDefault(name, fallback);
         }
 
-        private Map<String, Object> parsed(int line, String what, String text, Property p, int type, long userType,
+        private MetabaseRecord parsed(int line, String what, String text, Property p, int type, long userType,
                 long flags, long id) throws SAXException {
             try {
-                Object[] field = value(text, p, type, flags);
-                return record(id, flags, userType, type, (String) field[0], field[1]);
+                return MetabaseRecord.of(id, flags, userType, type, value(text, p, type, flags));
             } catch (IllegalArgumentException e) {
                 throw fail(line, what + ": " + e.getMessage());
             }
         }
 
-        private void add(int line, Map<String, Object> record) throws SAXException {
-            if (!ids.add((Long) record.get("id"))) {
-                throw fail(line, "property #" + record.get("id") + " given twice on " + location);
+        private void add(int line, MetabaseRecord record) throws SAXException {
+            if (!ids.add(record.id())) {
+                throw fail(line, "property #" + record.id() + " given twice on " + location);
             }
-            list(current, "records").add(record);
+            current.records().add(record);
         }
 
         private static String normalized(String path) {
             StringBuilder lower = new StringBuilder();
             for (String name : path.split("/")) {
                 if (!name.isEmpty()) {
-                    lower.append('/').append(lower(name));
+                    lower.append('/').append(Names.fold(name));
                 }
             }
             return lower.toString();
         }
 
         /** The key at the path, with any parent the file leaves implicit. */
-        private Map<String, Object> node(String path) {
-            Map<String, Object> node = root;
+        private MetabaseKey node(String path) {
+            MetabaseKey node = root;
             StringBuilder lower = new StringBuilder();
             for (String name : path.split("/")) {
                 if (name.isEmpty()) {
                     continue;
                 }
-                lower.append('/').append(lower(name));
-                Map<String, Object> parent = node;
+                lower.append('/').append(Names.fold(name));
+                MetabaseKey parent = node;
                 node = keys.computeIfAbsent(lower.toString(), k -> {
-                    Map<String, Object> child = key(name);
-                    list(parent, "children").add(child);
+                    MetabaseKey child = MetabaseKey.empty(name);
+                    parent.children().add(child);
                     return child;
                 });
             }
@@ -325,21 +335,21 @@ public final class MetabaseXml {
         }
     }
 
-    /** {@code {"value", v}} or {@code {"hex", h}} for an attribute's text; IllegalArgumentException says why not. */
-    static Object[] value(String text, Property p, int type, long flags) {
+    /** {@code {"value": v}} or {@code {"hex": h}} for an attribute's text; IllegalArgumentException says why not. */
+    static Map.Entry<String, Object> value(String text, Property p, int type, long flags) {
         if ((flags & MetabaseSchema.SECURE) != 0 || type == 3) {
             byte[] bytes = ImageValues.unhex(text);
             if (bytes == null) {
                 throw new IllegalArgumentException(
                         text.length() % 2 != 0 ? "odd-length hex" : "not hex: " + Json.quote(text));
             }
-            return new Object[] {"hex", ImageValues.hex(bytes)};
+            return Map.entry("hex", ImageValues.hex(bytes));
         }
-        return new Object[] {"value", switch (type) {
-            case 1 -> dword(text.trim(), p);
-            case 5 -> text.isEmpty() ? List.of() : entries(text);
-            default -> text;
-        }};
+        if (type == 5) {
+            // an empty entry is something a list cannot hold, so such text is kept as its bytes
+            return ImageValues.metabaseForm(5, ImageValues.metabaseBytes(5, text.isEmpty() ? List.of() : entries(text)));
+        }
+        return Map.entry("value", type == 1 ? dword(text.trim(), p) : text);
     }
 
     private static long dword(String text, Property p) {
@@ -413,7 +423,7 @@ public final class MetabaseXml {
     }
 
     /** The file for a metabase tree; BadInput names the first record the format cannot hold. */
-    public static String write(Map<String, Object> root, String file) throws BadInput {
+    public static String write(MetabaseKey root, String file) throws BadInput {
         StringBuilder out = new StringBuilder("<?xml version =\"1.0\"?>" + NL
                 + "<configuration xmlns=\"urn:microsoft-catalog:XML_Metabase_V64_0\">" + NL
                 + "<MBProperty>" + NL + "<IIS_Global\tLocation =\".\"" + NL + "\t>" + NL + "</IIS_Global>" + NL);
@@ -427,35 +437,39 @@ public final class MetabaseXml {
         }
     }
 
-    private static void writeKey(Map<String, Object> key, String path, Writer w, StringBuilder out) throws BadInput {
+    private static void writeKey(MetabaseKey key, String path, Writer w, StringBuilder out) throws BadInput {
         String location = path.isEmpty() ? "/" : path;
-        List<Map<String, Object>> records = maps(key.get("records"), w, location);
+        List<MetabaseRecord> records = key.records() == null ? List.of() : key.records();
+        if (records.contains(null)) {
+            throw w.fail(location, null, "a record that is null");
+        }
         String element = path.isEmpty() ? "IIS_ROOT" : "IIsConfigObject";
         int skip = -1;
         if (!records.isEmpty() && isPlainKeyType(records.get(0))) {
-            element = (String) records.get(0).get("value");
+            element = (String) records.get(0).value();
             skip = 0;
         }
         out.append('<').append(element).append("\tLocation =\"").append(escape(location, w, location, null))
                 .append('"').append(NL);
-        List<Map<String, Object>> custom = new ArrayList<>();
+        List<MetabaseRecord> custom = new ArrayList<>();
         for (int i = 0; i < records.size(); i++) {
-            Map<String, Object> r = records.get(i);
-            Property p = MetabaseSchema.byId(num(r, "id", w, location));
+            MetabaseRecord r = records.get(i);
+            Property p = MetabaseSchema.byId(num(r, r.id(), "id", w, location));
             if (i == skip) {
                 continue;
             }
-            if (p != null && p.dataType() == num(r, "dataType", w, location) && p.userType() == num(r, "userType", w, location)
-                    && p.attributes() == num(r, "attributes", w, location)) {
+            if (p != null && p.dataType() == num(r, r.dataType(), "dataType", w, location)
+                    && p.userType() == num(r, r.userType(), "userType", w, location)
+                    && p.attributes() == num(r, r.attributes(), "attributes", w, location)) {
                 out.append("\t\t").append(p.name()).append("=\"").append(format(r, p, w, location)).append('"').append(NL);
             } else {
                 custom.add(r);
             }
         }
         out.append("\t>").append(NL);
-        for (Map<String, Object> r : custom) {
-            long id = num(r, "id", w, location);
-            int type = (int) num(r, "dataType", w, location);
+        for (MetabaseRecord r : custom) {
+            long id = num(r, r.id(), "id", w, location);
+            long type = num(r, r.dataType(), "dataType", w, location);
             if (type < 1 || type >= DATA_TYPES.size()) {
                 throw w.fail(location, id, "data type " + type + " is not one MetaBase.xml holds");
             }
@@ -463,39 +477,39 @@ public final class MetabaseXml {
             out.append("\t<Custom\tName=\"").append(p == null ? "UnknownName_" + id : p.name()).append('"').append(NL)
                     .append("\t\tID=\"").append(id).append('"').append(NL)
                     .append("\t\tValue=\"").append(format(r, null, w, location)).append('"').append(NL)
-                    .append("\t\tType=\"").append(DATA_TYPES.get(type)).append('"').append(NL)
-                    .append("\t\tUserType=\"").append(userTypeName(num(r, "userType", w, location))).append('"').append(NL)
-                    .append("\t\tAttributes=\"").append(attributeNames(num(r, "attributes", w, location)))
+                    .append("\t\tType=\"").append(DATA_TYPES.get((int) type)).append('"').append(NL)
+                    .append("\t\tUserType=\"").append(userTypeName(num(r, r.userType(), "userType", w, location))).append('"').append(NL)
+                    .append("\t\tAttributes=\"").append(attributeNames(num(r, r.attributes(), "attributes", w, location)))
                     .append('"').append(NL).append("\t/>").append(NL);
         }
         out.append("</").append(element).append('>').append(NL);
-        for (Map<String, Object> child : maps(key.get("children"), w, location)) {
-            if (!(child.get("name") instanceof String name) || name.isEmpty() || name.contains("/")) {
+        for (MetabaseKey child : key.children() == null ? List.<MetabaseKey>of() : key.children()) {
+            if (child == null || child.name() == null || child.name().isEmpty() || child.name().contains("/")) {
                 throw w.fail(location, null, "a child key without a usable name");
             }
-            writeKey(child, path + "/" + name, w, out);
+            writeKey(child, path + "/" + child.name(), w, out);
         }
     }
 
-    private static boolean isPlainKeyType(Map<String, Object> r) {
-        return Long.valueOf(KEY_TYPE).equals(r.get("id")) && Long.valueOf(0).equals(r.get("attributes"))
-                && Long.valueOf(1).equals(r.get("userType")) && Long.valueOf(2).equals(r.get("dataType"))
-                && r.get("value") instanceof String type && ELEMENT_NAME.matcher(type).matches() && !RESERVED.contains(type);
+    private static boolean isPlainKeyType(MetabaseRecord r) {
+        return Long.valueOf(KEY_TYPE).equals(r.id()) && Long.valueOf(0).equals(r.attributes())
+                && Long.valueOf(1).equals(r.userType()) && Long.valueOf(2).equals(r.dataType()) && r.hex() == null
+                && r.value() instanceof String type && ELEMENT_NAME.matcher(type).matches() && !RESERVED.contains(type);
     }
 
     /** A record's value as the attribute text; a secure or binary one as hex. */
-    private static String format(Map<String, Object> r, Property p, Writer w, String path) throws BadInput {
-        Object id = r.get("id");
-        int type = (int) num(r, "dataType", w, path);
+    private static String format(MetabaseRecord r, Property p, Writer w, String path) throws BadInput {
+        Object id = r.id();
+        long type = num(r, r.dataType(), "dataType", w, path);
         byte[] raw = null;
-        if (r.containsKey("hex")) {
-            raw = r.get("hex") instanceof String h ? ImageValues.unhex(h) : null;
+        if (r.hex() != null) {
+            raw = ImageValues.unhex(r.hex());
             if (raw == null) {
                 throw w.fail(path, id, "hex is not hex of whole bytes");
             }
         }
-        Object value = r.get("value");
-        if ((num(r, "attributes", w, path) & MetabaseSchema.SECURE) != 0 || type == 3) {
+        Object value = r.value();
+        if ((num(r, r.attributes(), "attributes", w, path) & MetabaseSchema.SECURE) != 0 || type == 3) {
             byte[] bytes = raw != null ? raw : ImageValues.bytes(value);
             if (bytes == null) {
                 throw w.fail(path, id, "no bytes");
@@ -503,7 +517,8 @@ public final class MetabaseXml {
             return ImageValues.hex(bytes);
         }
         if (raw != null) {
-            value = type == 1 ? ImageValues.dword(raw) : type == 5 ? ImageValues.list(raw) : ImageValues.text(raw);
+            Map.Entry<String, Object> form = ImageValues.metabaseForm(type, raw);
+            value = form.getKey().equals("value") ? form.getValue() : null;
         }
         if (type == 1 && value instanceof Long n && n >= 0 && n <= 0xFFFFFFFFL) {
             return p == null ? n.toString() : p.isBool() && n <= 1 ? (n == 1 ? "TRUE" : "FALSE") : flagNames(n, p);
@@ -577,49 +592,11 @@ public final class MetabaseXml {
         return out.toString();
     }
 
-    static Map<String, Object> key(String name) {
-        Map<String, Object> key = new LinkedHashMap<>();
-        key.put("name", name);
-        key.put("records", new ArrayList<>());
-        key.put("children", new ArrayList<>());
-        return key;
-    }
-
-    static Map<String, Object> record(long id, long attributes, long userType, int dataType, String field, Object value) {
-        Map<String, Object> r = new LinkedHashMap<>();
-        r.put("id", id);
-        r.put("attributes", attributes);
-        r.put("userType", userType);
-        r.put("dataType", (long) dataType);
-        r.put(field, value);
-        return r;
-    }
-
-    @SuppressWarnings("unchecked")
-    static List<Object> list(Map<String, Object> node, String member) {
-        return (List<Object>) node.get(member);
-    }
-
-    @SuppressWarnings("unchecked")
-    private static List<Map<String, Object>> maps(Object v, Writer w, String path) throws BadInput {
-        if (v == null) {
-            return List.of();
+    private static long num(MetabaseRecord r, Long value, String field, Writer w, String path) throws BadInput {
+        if (value == null) {
+            throw w.fail(path, r.id(), field + " is not an integer");
         }
-        if (v instanceof List<?> items && items.stream().allMatch(Map.class::isInstance)) {
-            return (List<Map<String, Object>>) v;
-        }
-        throw w.fail(path, null, "records and children must be arrays of objects");
-    }
-
-    private static long num(Map<String, Object> r, String field, Writer w, String path) throws BadInput {
-        if (r.get(field) instanceof Long n) {
-            return n;
-        }
-        throw w.fail(path, r.get("id"), field + " is not an integer");
-    }
-
-    private static String lower(String s) {
-        return s.toLowerCase(Locale.ROOT);
+        return value;
     }
 
     private static Map<String, Long> ordered(Object... pairs) {

@@ -1,4 +1,4 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
 import com.vantora.adminserver.helper.ws.IISConfigure;
 

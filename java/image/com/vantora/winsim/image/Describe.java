@@ -1,4 +1,4 @@
-package com.vantora.adminserver.demo;
+package com.vantora.winsim.image;
 
 import java.math.BigDecimal;
 import java.util.List;

@@ -1,4 +1,4 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
 /** An input the tools refuse, said in one line: the file, the line when there is one, and the problem. */
 public final class BadInput extends Exception {

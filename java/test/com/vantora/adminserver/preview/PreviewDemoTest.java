@@ -1,12 +1,14 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.ImageModel.Image;
+import com.vantora.winsim.image.Json;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.List;
-import java.util.Map;
 import java.util.regex.Pattern;
 import org.junit.jupiter.api.io.TempDir;
 import org.junit.jupiter.params.ParameterizedTest;
@@ -21,12 +23,12 @@ class PreviewDemoTest {
     @CsvSource({"small-office.xml, 1, ROOT", "shared-host.xml, 83721, Root"})
     void demoOnACapturedServerLeavesEverythingItDoesNotOwnAsItWas(String fixture, String site, String root)
             throws Exception {
-        Map<String, Object> image = HostImageTool.fromMetabase(MetabaseXmlTest.FIXTURES.resolve(fixture),
+        Image image = HostImageTool.fromMetabase(MetabaseXmlTest.FIXTURES.resolve(fixture),
                 List.of(MetabaseXmlTest.FIXTURES.resolve("office-software.reg")), null);
         Path file = Files.writeString(dir.resolve("host.json"), Json.writePretty(image));
-        HostImage before = HostImage.read(file);
+        HostImage before = HostImageTool.read(file).facts();
         assertEquals(0, Demo.runCalls(file, dir.resolve("journal.jsonl")));
-        HostImage after = HostImage.read(file);
+        HostImage after = HostImageTool.read(file).facts();
 
         String siteKey = "/LM/W3SVC/" + site;
         Pattern owned = Pattern.compile(("metabase /LM/W3SVC  #(6006|6014|6016|2168)|metabase /LM/W3SVC/Filters  #2040"
@@ -34,14 +36,13 @@ class PreviewDemoTest {
                 + "|registry HKLM\\\\SYSTEM\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\Environment  (Path|PHPRC)")
                 .replace("SITE/ROOT", siteKey + "/" + root).replace("SITE", siteKey));
         List<String> added = ImageDiff.changes(before, after).stream()
-                .filter(c -> c.fact().startsWith("metabase ") || c.fact().startsWith("registry "))
+                .filter(c -> c.fact().detail() != null)
                 .filter(c -> {
-                    String key = c.fact().substring(0, c.fact().indexOf("  "));
-                    boolean newKey = before.facts().keySet().stream().noneMatch(f -> f.startsWith(key + "  "));
-                    assertTrue(c.kind() != ImageDiff.Kind.REMOVED && (newKey || owned.matcher(c.fact()).matches()), c.line());
-                    return c.fact().endsWith("(key)") && c.fact().startsWith("metabase");
+                    boolean newKey = before.facts().keySet().stream().noneMatch(f -> f.subject().equals(c.fact().subject()));
+                    assertTrue(c.kind() != ImageDiff.Kind.REMOVED && (newKey || owned.matcher(c.fact().name()).matches()), c.line());
+                    return c.fact().detail().equals("(key)") && c.fact().area() == HostImage.Area.METABASE;
                 })
-                .map(ImageDiff.Change::fact).toList();
+                .map(c -> c.fact().name()).toList();
         assertEquals(List.of("metabase /LM/W3SVC/Filters/jakarta  (key)", "metabase /LM/W3SVC/Filters/PHP  (key)",
                 "metabase " + siteKey + "/" + root + "/docs  (key)", "metabase " + siteKey + "/" + root + "/jakarta  (key)"),
                 added);

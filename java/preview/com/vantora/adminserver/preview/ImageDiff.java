@@ -1,9 +1,7 @@
-package com.vantora.adminserver.demo;
+package com.vantora.adminserver.preview;
 
-import java.io.IOException;
-import java.io.PrintStream;
-import java.nio.file.NoSuchFileException;
-import java.nio.file.Path;
+import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.HostImage.Fact;
 import java.util.ArrayList;
 import java.util.HashMap;
 import java.util.List;
@@ -14,12 +12,17 @@ public final class ImageDiff {
     public enum Kind { ADDED, REMOVED, CHANGED }
 
     /** One changed fact; {@code before} is null when added, {@code after} null when removed. */
-    public record Change(Kind kind, String fact, String before, String after) {
+    public record Change(Kind kind, Fact fact, String before, String after) {
         public String line() {
+            return line(fact.name());
+        }
+
+        /** The line under another name: a key's record or value under the key's own line. */
+        String line(String name) {
             return switch (kind) {
-                case ADDED -> "+ " + HostImage.line(fact, after);
-                case REMOVED -> "- " + HostImage.line(fact, before);
-                case CHANGED -> "~ " + fact + "  " + before + " -> " + after;
+                case ADDED -> "+ " + HostImage.line(name, after);
+                case REMOVED -> "- " + HostImage.line(name, before);
+                case CHANGED -> "~ " + name + "  " + before + " -> " + after;
             };
         }
 
@@ -50,32 +53,25 @@ public final class ImageDiff {
         List<String> lines = new ArrayList<>();
         String group = null;
         for (Change change : changes(before, after)) {
-            int split = change.fact().indexOf("  ");
-            if (split < 0) {
+            Fact fact = change.fact();
+            if (fact.detail() == null || fact.detail().equals("(key)")) {
                 lines.add(change.line());
-                group = null;
+                group = fact.detail() == null ? null : fact.subject();
                 continue;
             }
-            String subject = change.fact().substring(0, split);
-            String detail = named(change.fact().substring(split + 2));
-            if (detail.equals("(key)")) {
-                lines.add(change.line());
-                group = subject;
-                continue;
+            if (!fact.subject().equals(group)) {
+                lines.add(fact.subject());
+                group = fact.subject();
             }
-            if (!subject.equals(group)) {
-                lines.add(subject);
-                group = subject;
-            }
-            List<String> was = before.entries(change.fact());
-            List<String> is = after.entries(change.fact());
-            Change item = new Change(change.kind(), detail, change.before(), change.after());
+            String detail = named(fact.detail());
+            List<String> was = before.entries(fact);
+            List<String> is = after.entries(fact);
             if (change.kind() == Kind.CHANGED && was != null && is != null) {
                 lines.add("  ~ " + detail + "  " + was.size() + " entries -> " + is.size() + " entries");
                 entryChanges(was, is, "      - ", lines);
                 entryChanges(is, was, "      + ", lines);
             } else {
-                lines.add("  " + item.line());
+                lines.add("  " + change.line(detail));
             }
         }
         return lines.isEmpty() ? List.of("no changes") : lines;
@@ -105,14 +101,14 @@ public final class ImageDiff {
      * Walks the new facts in order and lets each removed fact show where it stood in the old
      * order, so that a removed key reads next to its neighbours rather than at the end.
      */
-    private static void compare(Map<String, String> before, Map<String, String> after, List<Change> out) {
-        List<String> old = new ArrayList<>(before.keySet());
-        Map<String, Integer> oldIndex = new HashMap<>();
+    private static void compare(Map<Fact, String> before, Map<Fact, String> after, List<Change> out) {
+        List<Fact> old = new ArrayList<>(before.keySet());
+        Map<Fact, Integer> oldIndex = new HashMap<>();
         for (int i = 0; i < old.size(); i++) {
             oldIndex.put(old.get(i), i);
         }
         int next = 0;
-        for (Map.Entry<String, String> fact : after.entrySet()) {
+        for (Map.Entry<Fact, String> fact : after.entrySet()) {
             Integer at = oldIndex.get(fact.getKey());
             if (at == null) {
                 out.add(new Change(Kind.ADDED, fact.getKey(), null, fact.getValue()));
@@ -131,39 +127,9 @@ public final class ImageDiff {
         }
     }
 
-    private static void removedAt(String fact, Map<String, String> before, Map<String, String> after, List<Change> out) {
+    private static void removedAt(Fact fact, Map<Fact, String> before, Map<Fact, String> after, List<Change> out) {
         if (!after.containsKey(fact)) {
             out.add(new Change(Kind.REMOVED, fact, before.get(fact), null));
         }
-    }
-
-    /** {@code ImageDiff BEFORE AFTER} prints what changed; {@code ImageDiff IMAGE} lists an image's facts. */
-    public static void main(String[] args) {
-        System.exit(run(args, System.out, System.err));
-    }
-
-    static int run(String[] args, PrintStream out, PrintStream err) {
-        if (args.length < 1 || args.length > 2) {
-            err.println("usage: ImageDiff BEFORE.json AFTER.json   (or ImageDiff IMAGE.json to list its facts)");
-            return 2;
-        }
-        List<HostImage> images = new ArrayList<>();
-        for (String arg : args) {
-            try {
-                images.add(HostImage.read(Path.of(arg)));
-            } catch (NoSuchFileException e) {
-                err.println(arg + ": no such file");
-                return 1;
-            } catch (IOException e) {
-                err.println(arg + ": cannot read: " + e);
-                return 1;
-            } catch (IllegalArgumentException e) {
-                err.println(arg + ": not a host image: " + e.getMessage());
-                return 1;
-            }
-        }
-        List<String> lines = images.size() == 1 ? images.get(0).lines() : lines(images.get(0), images.get(1));
-        lines.forEach(out::println);
-        return 0;
     }
 }

@@ -1,0 +1,105 @@
+package com.vantora.winsim.image;
+
+import com.google.gson.Gson;
+import com.google.gson.JsonParseException;
+import com.google.gson.TypeAdapter;
+import com.google.gson.TypeAdapterFactory;
+import com.google.gson.reflect.TypeToken;
+import com.google.gson.stream.JsonReader;
+import com.google.gson.stream.JsonToken;
+import com.google.gson.stream.JsonWriter;
+import java.io.IOException;
+import java.lang.reflect.Constructor;
+import java.lang.reflect.InvocationTargetException;
+import java.lang.reflect.RecordComponent;
+import java.util.HashMap;
+import java.util.LinkedHashMap;
+import java.util.Map;
+
+/**
+ * Binds the image's records, keeping the members a record does not name in its last component,
+ * {@code more}: Gson's own binding of records would drop them.
+ */
+final class RecordBinding implements TypeAdapterFactory {
+    @Override
+    @SuppressWarnings("unchecked")
+    public <T> TypeAdapter<T> create(Gson gson, TypeToken<T> type) {
+        Class<? super T> raw = type.getRawType();
+        if (!raw.isRecord() || raw.getEnclosingClass() != ImageModel.class) {
+            return null;
+        }
+        RecordComponent[] parts = raw.getRecordComponents();
+        int named = parts.length - 1;
+        TypeAdapter<Object>[] adapters = new TypeAdapter[named];
+        Map<String, Integer> index = new HashMap<>();
+        Class<?>[] types = new Class<?>[parts.length];
+        for (int i = 0; i < parts.length; i++) {
+            types[i] = parts[i].getType();
+            if (i < named) {
+                adapters[i] = (TypeAdapter<Object>) gson.getAdapter(TypeToken.get(parts[i].getGenericType()));
+                index.put(parts[i].getName(), i);
+            }
+        }
+        TypeAdapter<Object> any = gson.getAdapter(Object.class);
+        Constructor<?> constructor;
+        try {
+            constructor = raw.getDeclaredConstructor(types);
+        } catch (NoSuchMethodException e) {
+            throw new IllegalStateException(e);
+        }
+        return (TypeAdapter<T>) new TypeAdapter<Object>() {
+            @Override
+            public void write(JsonWriter out, Object value) throws IOException {
+                if (value == null) {
+                    out.nullValue();
+                    return;
+                }
+                out.beginObject();
+                try {
+                    for (int i = 0; i < named; i++) {
+                        Object part = parts[i].getAccessor().invoke(value);
+                        if (part != null) {
+                            adapters[i].write(out.name(parts[i].getName()), part);
+                        }
+                    }
+                    Map<?, ?> more = (Map<?, ?>) parts[named].getAccessor().invoke(value);
+                    if (more != null) {
+                        for (Map.Entry<?, ?> member : more.entrySet()) {
+                            any.write(out.name((String) member.getKey()), member.getValue());
+                        }
+                    }
+                } catch (IllegalAccessException | InvocationTargetException e) {
+                    throw new IllegalStateException(e);
+                }
+                out.endObject();
+            }
+
+            @Override
+            public Object read(JsonReader in) throws IOException {
+                if (in.peek() == JsonToken.NULL) {
+                    in.nextNull();
+                    return null;
+                }
+                Object[] values = new Object[parts.length];
+                Map<String, Object> more = new LinkedHashMap<>();
+                in.beginObject();
+                while (in.hasNext()) {
+                    String name = in.nextName();
+                    Integer i = index.get(name);
+                    if (i != null) {
+                        values[i] = adapters[i].read(in);
+                    } else {
+                        more.put(name, any.read(in));
+                    }
+                }
+                in.endObject();
+                values[named] = more;
+                try {
+                    return constructor.newInstance(values);
+                } catch (ReflectiveOperationException e) {
+                    throw new JsonParseException("cannot make " + raw.getSimpleName() + " " + in.getPath(), e);
+                }
+            }
+        };
+    }
+}

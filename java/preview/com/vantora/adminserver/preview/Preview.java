@@ -1,0 +1,176 @@
+package com.vantora.adminserver.preview;
+
+import com.vantora.winsim.image.HostImage;
+import com.vantora.winsim.image.ImageModel.Image;
+import com.vantora.winsim.image.Json;
+import java.io.PrintStream;
+import java.io.PrintWriter;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.List;
+import java.util.concurrent.Callable;
+import picocli.CommandLine;
+import picocli.CommandLine.Command;
+import picocli.CommandLine.Model.CommandSpec;
+import picocli.CommandLine.Option;
+import picocli.CommandLine.ParameterException;
+import picocli.CommandLine.Parameters;
+import picocli.CommandLine.Spec;
+
+/**
+ * The preview tool's command line: the demo, the conversions between a captured server and a host image, and
+ * the differences between two images. A refused input is one line on standard error naming the file, the line
+ * and the problem, with exit status 2 and nothing on standard output; so is a usage error, with the usage.
+ */
+@Command(name = "preview", customSynopsis = "host-image.sh from-metabase ..."
+        + " | to-metabase ... | generate ...;  demo.sh [IMAGE.json | --metabase ...]", subcommands = {
+            Preview.DemoCommand.class, Preview.FromMetabase.class, Preview.ToMetabase.class, Preview.Diff.class})
+public final class Preview implements Callable<Integer> {
+    @Spec
+    CommandSpec spec;
+    @Option(names = {"-h", "--help"}, usageHelp = true, description = "Show the commands.")
+    boolean help;
+    private final PrintStream out;
+    private final PrintStream err;
+    private final Path temporary;
+
+    private Preview(PrintStream out, PrintStream err, Path temporary) {
+        this.out = out;
+        this.err = err;
+        this.temporary = temporary;
+    }
+
+    public static void main(String[] args) {
+        System.exit(run(args, System.out, System.err, Path.of(System.getProperty("java.io.tmpdir"))));
+    }
+
+    /** The exit status; {@code temporary} is where the demo makes its working folder. */
+    static int run(String[] args, PrintStream out, PrintStream err, Path temporary) {
+        return execute(new Preview(out, err, temporary), args, out, err);
+    }
+
+    /** Runs a command of the tools: a usage error or a refused input is one line on {@code err} and status 2. */
+    public static int execute(Object command, String[] args, PrintStream out, PrintStream err) {
+        CommandLine line = new CommandLine(command);
+        line.setOut(new PrintWriter(out, true, StandardCharsets.UTF_8));
+        line.setUsageHelpWidth(400);
+        line.setParameterExceptionHandler((e, ignored) -> {
+            err.println("usage: " + e.getCommandLine().getCommandSpec().usageMessage().customSynopsis()[0]
+                    + "  (" + e.getMessage().replaceAll("\\s+", " ") + ")");
+            return 2;
+        });
+        line.setExecutionExceptionHandler((e, ignored, result) -> {
+            if (e instanceof BadInput) {
+                err.println(e.getMessage());
+                return 2;
+            }
+            throw e;
+        });
+        return line.execute(args);
+    }
+
+    /** Text to standard output as UTF-8, whatever the platform's encoding. */
+    public static void print(PrintStream out, String text) {
+        byte[] bytes = text.getBytes(StandardCharsets.UTF_8);
+        out.write(bytes, 0, bytes.length);
+        out.flush();
+    }
+
+    @Override
+    public Integer call() {
+        throw new ParameterException(spec.commandLine(), "a command is needed");
+    }
+
+    private void print(String text) {
+        print(out, text);
+    }
+
+    @Command(name = "demo", description = "Runs the library's calls on a copy of a host and shows what changed.",
+            customSynopsis = "demo.sh [IMAGE.json | --metabase METABASE.xml [--registry FILE.reg ...]"
+            + " [--export-metabase OUT.xml]]")
+    static final class DemoCommand implements Callable<Integer> {
+        @CommandLine.ParentCommand
+        Preview tool;
+        @Spec
+        CommandSpec spec;
+        @Parameters(arity = "0..1", paramLabel = "IMAGE.json")
+        Path image;
+        @Option(names = "--metabase", paramLabel = "METABASE.xml")
+        Path metabase;
+        @Option(names = "--registry", paramLabel = "FILE.reg")
+        List<Path> registries = new ArrayList<>();
+        @Option(names = "--export-metabase", paramLabel = "OUT.xml")
+        Path exportTo;
+
+        @Override
+        public Integer call() throws Exception {
+            if (metabase == null ? !registries.isEmpty() || exportTo != null : image != null) {
+                throw new ParameterException(spec.commandLine(), "an image, or a metabase with its options");
+            }
+            Demo.Host host;
+            if (metabase != null) {
+                Image imported = HostImageTool.fromMetabase(metabase, registries, null);
+                String source = metabase + String.join("", registries.stream().map(r -> " + " + r).toList());
+                host = new Demo.Host(imported, null, HostImage.of(imported), source, exportTo);
+            } else {
+                Path from = image != null ? image : HostImageTool.stockImage();
+                host = new Demo.Host(null, from, HostImageTool.read(from).facts(), from.toString(), null);
+            }
+            return Demo.run(host, tool.out, tool.err, tool.temporary);
+        }
+    }
+
+    @Command(name = "from-metabase", description = "Writes the host image of a captured server.", customSynopsis = "host-image.sh from-metabase METABASE.xml"
+            + " [--registry FILE.reg ...] [--base IMAGE.json]")
+    static final class FromMetabase implements Callable<Integer> {
+        @CommandLine.ParentCommand
+        Preview tool;
+        @Parameters(paramLabel = "METABASE.xml")
+        Path metabase;
+        @Option(names = "--registry", paramLabel = "FILE.reg")
+        List<Path> registries = new ArrayList<>();
+        @Option(names = "--base", paramLabel = "IMAGE.json")
+        Path base;
+
+        @Override
+        public Integer call() throws BadInput {
+            tool.print(Json.writePretty(HostImageTool.fromMetabase(metabase, registries, base)) + "\n");
+            return 0;
+        }
+    }
+
+    @Command(name = "to-metabase", description = "Writes an image's metabase as a MetaBase.xml.", customSynopsis = "host-image.sh to-metabase IMAGE.json")
+    static final class ToMetabase implements Callable<Integer> {
+        @CommandLine.ParentCommand
+        Preview tool;
+        @Parameters(paramLabel = "IMAGE.json")
+        Path image;
+
+        @Override
+        public Integer call() throws BadInput {
+            tool.print(MetabaseXml.write(HostImageTool.metabase(HostImageTool.readImage(image), image.toString()),
+                    image.toString()));
+            return 0;
+        }
+    }
+
+    @Command(name = "diff", description = "Lists what changed between two images, or an image's facts.", customSynopsis = "preview diff BEFORE.json AFTER.json | preview diff IMAGE.json (its facts)")
+    static final class Diff implements Callable<Integer> {
+        @CommandLine.ParentCommand
+        Preview tool;
+        @Parameters(arity = "1..2", paramLabel = "IMAGE.json")
+        List<Path> images;
+
+        @Override
+        public Integer call() throws BadInput {
+            List<HostImage> read = new ArrayList<>();
+            for (Path image : images) {
+                read.add(HostImageTool.read(image).facts());
+            }
+            List<String> lines = read.size() == 1 ? read.get(0).lines() : ImageDiff.lines(read.get(0), read.get(1));
+            tool.print(lines.stream().map(l -> l + "\n").reduce("", String::concat));
+            return 0;
+        }
+    }
+}
