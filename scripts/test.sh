@@ -40,11 +40,13 @@ stage() {
   current=
 }
 
+quietly() { "$@" >/dev/null; }
+
 # preset NAME [CTEST ARGUMENTS...]: configures, builds and tests a preset.
 preset() {
   local name=$1
   shift
-  stage "$name configure" cmake --preset "$name" >/dev/null
+  stage "$name configure" quietly cmake --preset "$name"
   stage "$name build" cmake --build --preset "$name"
   stage "$name test" ctest --preset "$name" "$@"
 }
