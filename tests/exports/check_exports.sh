@@ -33,11 +33,9 @@ echo "$library exports the $(echo "$expected" | wc -l) native methods of the Jav
 objdump=i686-w64-mingw32-objdump
 table=$("$objdump" -p "$library")
 base=0x$(awk '$1 == "ImageBase" {print $2}' <<<"$table")
-declare -A rva start
-while read -r i address; do rva[$i]=$address; done < <(
-  sed -n 's/^\t\[ *\([0-9]*\)\] +base\[ *[0-9]*\] \([0-9a-f]*\) Export RVA$/\1 \2/p' <<<"$table")
-while read -r i name; do start[$name]=$((base + 0x${rva[$i]})); done < <(
-  sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^\t\[ *\([0-9]*\)\] \(.*\)$/\1 \2/p' <<<"$table")
+declare -A start
+while read -r name address; do start[$name]=$((base + 0x$address)); done < <(awk '/Export RVA$/ { rva[$2 + 0] = $(NF - 2) }
+  /^\[Ordinal\/Name Pointer\] Table/ { names = 1; next } names && NF == 0 { names = 0 } names { print $NF, rva[$2 + 0] }' <<<"$table")
 while read -r name want; do
   got=$("$objdump" -d --no-show-raw-insn --start-address="${start[$name]}" --stop-address=$((start[$name] + 0x2000)) \
     "$library" | awk -F'\t' '!found && $2 ~ /^ret/ {sub(/ +$/, "", $2); gsub(/ +/, " ", $2); print $2; found = 1}')
