@@ -14,16 +14,18 @@ microseconds() { echo "${EPOCHREALTIME/./}"; }
 # seconds since the microsecond count $1, to a tenth
 since() { local tenths=$((($(microseconds) - $1) / 100000)); echo "$((tenths / 10)).$((tenths % 10))"; }
 # The processor time of the finished commands so far, in hundredths of a
-# second, into $used (times must run in this shell, not in a subshell): on a
-# shared machine it tells a slow stage from a crowded one.
-times_file=$(mktemp)
+# second, into $used (times must run in this shell, not in a subshell; the
+# background stage has a file of its own): on a shared machine it tells a slow
+# stage from a crowded one.
+times_folder=$(mktemp -d)
 cpu() {
-  times >"$times_file"
-  used=$(awk 'NR == 2 { split($1 " " $2, t, /[ms ]/); print int((t[1] * 60 + t[2] + t[4] * 60 + t[5]) * 100) }' "$times_file")
+  local file=$times_folder/$BASHPID
+  times >"$file"
+  used=$(awk 'NR == 2 { split($1 " " $2, t, /[ms ]/); print int((t[1] * 60 + t[2] + t[4] * 60 + t[5]) * 100) }' "$file")
 }
 begun=$(microseconds)
 current=
-trap 'status=$?; rm -f "$times_file"; [[ $status == 0 || -z $current ]] || echo "== $current failed" >&2' EXIT
+trap 'status=$?; rm -rf "$times_folder"; [[ $status == 0 || -z $current ]] || echo "== $current failed" >&2' EXIT
 
 # stage NAME COMMAND...: runs it and prints one line with its wall time.
 stage() {
@@ -68,8 +70,14 @@ package() {
   [[ $(sha256sum build/dist/iisconfigure-*.jar) == "$first" ]] || { echo "two package.sh runs differ"; exit 1; }
   tests/package/packaged_jar.sh build/dist/iisconfigure-*.jar
 }
-stage package package >build/package.log 2>&1 &
-packaging=$!
+# Started from a subshell that returns at once, so that its processor time is
+# never counted in whichever stage is running when it ends; build/package.status
+# holds its exit status.
+rm -f build/package.status
+( (
+  trap 'echo $? >build/package.status' EXIT
+  stage package package >build/package.log 2>&1
+) & )
 
 preset asan --parallel 2
 
@@ -94,9 +102,9 @@ mapfile -t formatted < <(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests
 stage format clang-format-14 --dry-run --Werror "${formatted[@]}"
 
 current="package (log: build/package.log)"
-wait $packaging || { cat build/package.log; exit 1; }
+until [[ -s build/package.status ]]; do sleep 1; done
+[[ $(cat build/package.status) == 0 ]] || { cat build/package.log; exit 1; }
 grep -v '^== package ' build/package.log | tail -n 3
 grep '^== package ' build/package.log
 current=
-cpu
-printf '== %-20s %6s s   (processor %d.%02d s)\n' total "$(since "$begun")" $((used / 100)) $((used % 100))
+printf '== %-20s %6s s\n' total "$(since "$begun")"
