@@ -60,9 +60,30 @@ preset host --parallel 2
 preset mingw-x64 -R '^exports$'
 preset mingw-i686
 
-# The jar is packaged and tried in the background, beside the sanitizer build
-# and the checks after it, so that the Wine suite and the JVMs do not leave a
-# processor idle.
+# background NAME FUNCTION: runs a stage beside the others, its output in
+# build/NAME.log and its exit status in build/NAME.status. Started from a
+# subshell that returns at once, so that its processor time is never counted
+# in whichever stage is running when it ends.
+background() {
+  rm -f "build/$1.status"
+  ( (
+    trap "echo \$? >build/$1.status" EXIT
+    stage "$1" "$2" >"build/$1.log" 2>&1
+  ) & )
+}
+# finish NAME: waits for a background stage and prints its output and line.
+finish() {
+  current="$1 (log: build/$1.log)"
+  until [[ -s build/$1.status ]]; do sleep 1; done
+  [[ $(cat "build/$1.status") == 0 ]] || { cat "build/$1.log"; exit 1; }
+  grep -v "^== $1 " "build/$1.log" || true
+  grep "^== $1 " "build/$1.log"
+  current=
+}
+
+# The jar is packaged and tried, and clang-tidy run, beside the sanitizer
+# build and the checks after it, so that the Wine suite, the JVMs and the
+# sanitizer tests do not leave a processor idle.
 package() {
   scripts/package.sh
   first=$(sha256sum build/dist/iisconfigure-*.jar)
@@ -70,14 +91,16 @@ package() {
   [[ $(sha256sum build/dist/iisconfigure-*.jar) == "$first" ]] || { echo "two package.sh runs differ"; exit 1; }
   tests/package/packaged_jar.sh build/dist/iisconfigure-*.jar
 }
-# Started from a subshell that returns at once, so that its processor time is
-# never counted in whichever stage is running when it ends; build/package.status
-# holds its exit status.
-rm -f build/package.status
-( (
-  trap 'echo $? >build/package.status' EXIT
-  stage package package >build/package.log 2>&1
-) & )
+background package package
+
+# The library with the host build's compile commands; the simulated host with
+# its own flags, its build being one translation unit.
+tidy() {
+  git ls-files 'src/*.cpp' | xargs -P 2 -n 4 clang-tidy-14 -p build/host --quiet
+  git ls-files 'winsim/src/*.cpp' | xargs -P 2 -I{} clang-tidy-14 --quiet {} -- \
+    -std=c++17 -Iwinsim/include -Ibuild/host/winsim/iis-names -Iwinsim/src
+}
+background tidy tidy
 
 preset asan --parallel 2
 
@@ -89,22 +112,9 @@ fuzz() {
 }
 stage fuzz fuzz
 
-# The library with the host build's compile commands; the simulated host with
-# its own flags, its build being one translation unit.
-tidy() {
-  git ls-files 'src/*.cpp' | xargs -P 2 -n 4 clang-tidy-14 -p build/host --quiet
-  git ls-files 'winsim/src/*.cpp' | xargs -P 2 -I{} clang-tidy-14 --quiet {} -- \
-    -std=c++17 -Iwinsim/include -Ibuild/host/winsim/iis-names -Iwinsim/src
-}
-stage tidy tidy
-
 mapfile -t formatted < <(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'winsim/*.cpp' 'winsim/*.h' 'bench/*.cpp')
 stage format clang-format-14 --dry-run --Werror "${formatted[@]}"
 
-current="package (log: build/package.log)"
-until [[ -s build/package.status ]]; do sleep 1; done
-[[ $(cat build/package.status) == 0 ]] || { cat build/package.log; exit 1; }
-grep -v '^== package ' build/package.log | tail -n 3
-grep '^== package ' build/package.log
-current=
+finish tidy
+finish package
 printf '== %-20s %6s s\n' total "$(since "$begun")"
