@@ -4,7 +4,7 @@
 # fuzzer for a bounded number of runs, clang-tidy and clang-format; last it
 # packages the jar and tries it as an operator would, which is where the
 # Windows suite runs under Wine, on the x64 DLL the jar ships. Each stage
-# prints its wall time.
+# prints its wall and processor time, the run its total.
 #
 # --quick: the host build and its tests only, for the edit-build-test loop.
 set -euo pipefail
