@@ -25,3 +25,22 @@ if [ "$expected" != "$actual" ]; then
   exit 1
 fi
 echo "$library exports the $(echo "$expected" | wc -l) native methods of the Java class, and nothing else"
+
+# A 32-bit JVM calls them as stdcall: each pops its arguments itself, 4 bytes a
+# parameter (8 for jlong and jdouble), so each export must end in `ret N`. A
+# lost JNICALL gives a plain `ret`, which the export names alone do not show.
+[[ $library == *.dll && $("$objdump" -f "$library") == *"file format pei-i386"* ]] || exit 0
+objdump=i686-w64-mingw32-objdump
+table=$("$objdump" -p "$library")
+base=0x$(awk '$1 == "ImageBase" {print $2}' <<<"$table")
+declare -A start
+while read -r name address; do start[$name]=$((base + 0x$address)); done < <(awk '/Export RVA$/ { rva[$2 + 0] = $(NF - 2) }
+  /^\[Ordinal\/Name Pointer\] Table/ { names = 1; next } names && NF == 0 { names = 0 } names { print $NF, rva[$2 + 0] }' <<<"$table")
+while read -r name want; do
+  got=$("$objdump" -d --no-show-raw-insn --start-address="${start[$name]}" --stop-address=$((start[$name] + 0x2000)) \
+    "$library" | awk -F'\t' '!found && $2 ~ /^ret/ {sub(/ +$/, "", $2); gsub(/ +/, " ", $2); print $2; found = 1}')
+  [[ $got == "$want" ]] || { echo "$name returns with '${got:-no ret}', stdcall needs '$want'"; wrong=1; }
+done < <(awk '/^JNIEXPORT/{name=$NF; getline; gsub(/[();]/, ""); n=split($0, types, ","); bytes=0
+  for (i = 1; i <= n; i++) { gsub(/ /, "", types[i]); bytes += (types[i] == "jlong" || types[i] == "jdouble") ? 8 : 4 }
+  printf "%s ret $0x%x\n", name, bytes}' "$header")
+[[ -z ${wrong:-} ]] && echo "each returns with ret N, N its stdcall argument bytes"

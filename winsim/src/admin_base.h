@@ -35,7 +35,7 @@ class AdminBase final : public ComObject<IMSAdminBaseW> {
   NOT_CALLED(CopyData, METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, WINBOOL)
   NOT_CALLED(GetDataPaths, METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, WCHAR*, DWORD*)
   HRESULT WINAPI OpenKey(METADATA_HANDLE handle, LPCWSTR path, DWORD access, DWORD timeout,
-                         PMETADATA_HANDLE newHandle) override;
+                         PMETADATA_HANDLE opened) override;
   HRESULT WINAPI CloseKey(METADATA_HANDLE handle) override;
   NOT_CALLED(ChangePermissions, METADATA_HANDLE, DWORD, DWORD)
   HRESULT WINAPI SaveData() override;

@@ -11,6 +11,9 @@ namespace winsim {
 // IUnknown with one interface, its references counted and journaled by the
 // site; an object made before the site's last reset no longer counts.
 template <typename Interface>
+// Release deletes the most derived object through this base, and only it may:
+// the destructor is virtual and protected.
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor)
 class ComObject : public Interface {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {

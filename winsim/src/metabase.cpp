@@ -65,7 +65,7 @@ bool ValidBackupName(const std::u16string& name) {
 }  // namespace
 
 struct MetabaseRecord {
-  DWORD id, attributes, userType, dataType;
+  DWORD id = 0, attributes = 0, userType = 0, dataType = 0;
   Bytes bytes;
   std::string text;  // as the image gives it
 };

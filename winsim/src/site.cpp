@@ -46,7 +46,9 @@ Site::Call::Call(Site& site, const char* name)
       name_(name),
       journaling_(name && (site.journalKept_ || !site.journalFile_.empty())) {}
 
-Site::Call::~Call() {
+// Only an exhausted heap throws here (bad text is replaced, a file error
+// ignored), and ending the process then is as good as anything.
+Site::Call::~Call() {  // NOLINT(bugprone-exception-escape)
   if (!finished_) Finish(Json());
 }
 

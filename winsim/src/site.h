@@ -69,7 +69,7 @@ class Site {
 class Site::Call {
  public:
   Call(Site& site, const char* name);
-  ~Call();
+  ~Call();  // NOLINT(bugprone-exception-escape): see its definition
 
   Site& site;
   std::unique_lock<std::mutex> lock;

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+// Win32's declarations as its headers write them: typedefs, tag names with a
+// leading underscore, and COM interfaces, whose vtables have no destructor.
+// NOLINTBEGIN(modernize-use-using, bugprone-reserved-identifier, cppcoreguidelines-virtual-class-destructor)
+
 #define WINSIM_API __attribute__((visibility("default")))
 #define WINAPI
 #define STDMETHODCALLTYPE
@@ -283,3 +287,4 @@ WINSIM_API LRESULT WINAPI SendMessageTimeoutW(HWND, UINT, WPARAM, LPARAM, UINT, 
 #define SF_NOTIFY_PREPROC_HEADERS 0x00004000
 #define SF_NOTIFY_ORDER_HIGH 0x00080000
 #define SF_NOTIFY_AUTH_COMPLETE 0x04000000
+// NOLINTEND(modernize-use-using, bugprone-reserved-identifier, cppcoreguidelines-virtual-class-destructor)
