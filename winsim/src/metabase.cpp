@@ -413,10 +413,10 @@ std::vector<MetabaseEngine::StoredBackup>::iterator MetabaseEngine::FindBackup(c
   return best;
 }
 
-std::string MetabaseEngine::BackupsText() const {
-  std::string text = "[";
-  for (size_t i = 0; i < backups_.size(); ++i) text += (i ? ",\n" : "\n") + backups_[i].text;
-  return text + "]";
+void MetabaseEngine::AppendBackupsText(std::string& text) const {
+  text += '[';
+  for (size_t i = 0; i < backups_.size(); ++i) (text += i ? ",\n" : "\n") += backups_[i].text;
+  text += ']';
 }
 
 HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, std::u16string_view nameText, DWORD version, DWORD flags,

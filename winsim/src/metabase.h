@@ -45,7 +45,8 @@ class MetabaseEngine {
   }
   // The image's "metabase" as last saved and its "backups", serialized.
   const std::string& SavedText() const { return saved_; }
-  std::string BackupsText() const;
+  // Appended, not returned: the backups can be as large as the metabase itself.
+  void AppendBackupsText(std::string& text) const;
   bool HasBackups() const { return !backups_.empty(); }
 
  private:

@@ -137,35 +137,41 @@ std::string ComposeImage(const Json& document, const MetabaseEngine* metabase) {
     return text;
   };
   if (!metabase || !document.contains("iis") || !document["iis"].is_object()) return dump(document, "") + "\n";
-  // The engine's metabase and backups go in as it keeps them, serialized, in their places.
+  // The engine's metabase and backups go in as it keeps them, serialized, in their places. They
+  // are most of the image: written straight into one text reserved for them, not copied about.
+  const std::string& saved = metabase->SavedText();
   std::string text = "{";
+  text.reserve((metabase->HasBackups() ? 2 : 1) * saved.size() + 65536);
   const char* separator = "\n  ";
-  auto put = [&](const std::string& name, const std::string& value) {
-    (((text += separator) += Json(name).dump()) += ": ") += value;
+  auto name = [&](const std::string& member) -> std::string& {
+    return ((text += separator) += Json(member).dump()) += ": ";
   };
   for (const auto& member : document.items()) {
     if (member.key() != "iis") {
-      put(member.key(), dump(member.value(), "  "));
+      name(member.key()) += dump(member.value(), "  ");
       separator = ",\n  ";
       continue;
     }
-    put("iis", "{");
+    name("iis") += "{";
     const Json& iis = member.value();
     separator = "\n    ";
     for (const auto& part : iis.items()) {
       if (part.key() == "metabase") {
-        put("metabase", metabase->SavedText());
+        name("metabase") += saved;
+      } else if (part.key() == "backups") {
+        metabase->AppendBackupsText(name("backups"));
       } else {
-        put(part.key(), part.key() == "backups" ? metabase->BackupsText() : dump(part.value(), "    "));
+        name(part.key()) += dump(part.value(), "    ");
       }
       separator = ",\n    ";
     }
-    if (!iis.contains("metabase")) put("metabase", metabase->SavedText());
-    if (!iis.contains("backups") && metabase->HasBackups()) put("backups", metabase->BackupsText());
+    if (!iis.contains("metabase")) name("metabase") += saved;
+    if (!iis.contains("backups") && metabase->HasBackups()) metabase->AppendBackupsText(name("backups"));
     text += "\n  }";
     separator = ",\n  ";
   }
-  return text + "\n}\n";
+  text += "\n}\n";
+  return text;
 }
 
 double TimeoutScale(const Json& image) {
