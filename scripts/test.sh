@@ -93,11 +93,13 @@ package() {
 }
 background package package
 
-# The library with the host build's compile commands; the simulated host with
-# its own flags, its build being one translation unit.
+# The library with the host build's compile commands; the simulated host as
+# one translation unit, as it is built, so that its JSON header is parsed once
+# rather than once a file (nine times the processor time).
 tidy() {
   git ls-files 'src/*.cpp' | xargs -P 2 -n 4 clang-tidy-14 -p build/host --quiet
-  git ls-files 'winsim/src/*.cpp' | xargs -P 2 -I{} clang-tidy-14 --quiet {} -- \
+  git ls-files 'winsim/src/*.cpp' | sed 's|.*|#include "../../&"|' >build/host/winsim-tidy.cpp
+  clang-tidy-14 --quiet --checks=-bugprone-suspicious-include build/host/winsim-tidy.cpp -- \
     -std=c++17 -Iwinsim/include -Ibuild/host/winsim/iis-names -Iwinsim/src
 }
 background tidy tidy
