@@ -8,10 +8,8 @@ import com.vantora.winsim.image.ImageModel.Image;
 import com.vantora.winsim.image.Json;
 import java.io.IOException;
 import java.nio.file.Files;
-import java.nio.file.Path;
 import java.util.List;
 import org.junit.jupiter.api.Test;
-import org.junit.jupiter.api.io.TempDir;
 import org.junit.jupiter.params.ParameterizedTest;
 import org.junit.jupiter.params.provider.CsvSource;
 
@@ -53,14 +51,5 @@ class ImageDiffTest {
         assertTrue(lines.contains("- backup \"before-upgrade\" v3  saved"));
         assertEquals("+ broadcast 2  message 26 lParam \"Environment\" flags 2 timeout 5", lines.get(lines.size() - 1));
         assertTrue(lines.stream().noneMatch(line -> line.contains("service")), "a reordered service is not a change");
-    }
-
-    @Test
-    void commandLinePrintsTheDiff(@TempDir Path dir) throws Exception {
-        Files.writeString(dir.resolve("before.json"), sample);
-        Files.writeString(dir.resolve("after.json"), sample.replace("\"state\": 1,", "\"state\": 4,"));
-        assertEquals(List.of(0, "~ service IISADMIN  stopped (1), start type 4, start result 1058, denied access 0x10"
-                + " -> running (4), start type 4, start result 1058, denied access 0x10\n", ""),
-                RefusalTest.run(dir, "diff", "before.json", "after.json"));
     }
 }

@@ -32,7 +32,6 @@ class MetabaseXmlTest {
     @ParameterizedTest
     @CsvSource(delimiter = '|', value = {
         "small-office.xml | metabase /LM/W3SVC  #6016   | 515 (attr 1, user 2, type 1)",
-        "small-office.xml | metabase /LM/W3SVC  #6005   | 1073741886 (attr 1, user 2, type 1)",
         "small-office.xml | metabase /LM/W3SVC  #6021   | hex 49634462a0000000240000000100000011aa22bb (attr 5, user 2, type 2)",
         "small-office.xml | metabase /LM/W3SVC  #1023   | [\":80:\", \":8080:\"] (attr 129, user 1, type 5)",
         "small-office.xml | metabase /LM/W3SVC/Info  #2120 | hex  (attr 16, user 1, type 3)",

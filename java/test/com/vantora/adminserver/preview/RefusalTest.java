@@ -62,7 +62,6 @@ class RefusalTest {
             + " expected an array, found an object at registry",
         "to-metabase array.json                ;; array.json:1: not a host image: expected an object, found an array",
         "demo broken.json                           ;; broken.json:3: bad JSON: ",
-        "diff ok.json broken.json                   ;; broken.json:3: bad JSON: ",
         "to-metabase ok.reg                         ;; ok.reg:1: bad JSON: ",
         "demo missing.json                          ;; missing.json: no such file",
         "demo --metabase huge.xml                   ;; huge.xml: larger than the 64 MB an input may be",
@@ -89,9 +88,7 @@ class RefusalTest {
         "from-metabase ok.xml --registry header.reg ;; header.reg:1: not a registry export",
         "from-metabase ok.xml --registry be.reg ;; be.reg: neither UTF-16LE with a byte order mark nor UTF-8",
         "demo --metabase ok.xml --base x.json       ;; usage: demo.sh",
-        "from-metabase ok.xml --export-metabase x.xml ;; usage: host-image.sh from-metabase",
         "generate --sites x                         ;; usage: host-image.sh generate",
-        "diff                                       ;; usage: preview diff",
         "diff                                       ;; usage: preview diff",
     })
     void refusedInOneLineWithStatus2AndNothingLeft(String command, String content, String message) throws Exception {
