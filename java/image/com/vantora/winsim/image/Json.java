@@ -55,15 +55,16 @@ public final class Json {
     }
 
     public static Object parse(String text) {
-        return parse(text, Object.class);
+        return parse(text, Object.class, "JSON");
     }
 
     /** A host image; Malformed names the line and the member that does not fit the model. */
     public static ImageModel.Image image(String text) {
-        return parse(text, ImageModel.Image.class);
+        return parse(text, ImageModel.Image.class, "a host image");
     }
 
-    private static <T> T parse(String text, Class<T> type) {
+    /** JSON bound to one of the tools' records; Malformed says it is not {@code what}, and where. */
+    public static <T> T parse(String text, Class<T> type, String what) {
         checkLimits(text);
         JsonReader reader = new JsonReader(new StringReader(text));
         try {
@@ -86,7 +87,7 @@ public final class Json {
             for (Map.Entry<String, String> word : WORDS.entrySet()) {
                 problem = problem.replace(word.getKey(), word.getValue());
             }
-            throw new Malformed(line, (syntax ? "bad JSON: " : "not a host image: ") + problem.replaceFirst(" path \\$$", "").replaceFirst("\\.? path \\$\\.?", " at "), e);
+            throw new Malformed(line, (syntax ? "bad JSON: " : "not " + what + ": ") + problem.replaceFirst(" path \\$$", "").replaceFirst("\\.? path \\$\\.?", " at "), e);
         }
     }
 

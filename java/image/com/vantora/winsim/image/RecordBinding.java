@@ -17,19 +17,20 @@ import java.util.LinkedHashMap;
 import java.util.Map;
 
 /**
- * Binds the image's records, keeping the members a record does not name in its last component,
- * {@code more}: Gson's own binding of records would drop them.
+ * Binds the tools' records, leaving out absent members; a record whose last component is {@code more}
+ * keeps there the members it does not name, which Gson's own binding of records would drop.
  */
 final class RecordBinding implements TypeAdapterFactory {
     @Override
     @SuppressWarnings("unchecked")
     public <T> TypeAdapter<T> create(Gson gson, TypeToken<T> type) {
         Class<? super T> raw = type.getRawType();
-        if (!raw.isRecord() || raw.getEnclosingClass() != ImageModel.class) {
+        if (!raw.isRecord() || !raw.getName().startsWith("com.vantora.")) {
             return null;
         }
         RecordComponent[] parts = raw.getRecordComponents();
-        int named = parts.length - 1;
+        boolean keeps = parts.length > 0 && parts[parts.length - 1].getName().equals("more");
+        int named = keeps ? parts.length - 1 : parts.length;
         TypeAdapter<Object>[] adapters = new TypeAdapter[named];
         Map<String, Integer> index = new HashMap<>();
         Class<?>[] types = new Class<?>[parts.length];
@@ -62,7 +63,7 @@ final class RecordBinding implements TypeAdapterFactory {
                             adapters[i].write(out.name(parts[i].getName()), part);
                         }
                     }
-                    Map<?, ?> more = (Map<?, ?>) parts[named].getAccessor().invoke(value);
+                    Map<?, ?> more = keeps ? (Map<?, ?>) parts[named].getAccessor().invoke(value) : null;
                     if (more != null) {
                         for (Map.Entry<?, ?> member : more.entrySet()) {
                             any.write(out.name((String) member.getKey()), member.getValue());
@@ -88,12 +89,16 @@ final class RecordBinding implements TypeAdapterFactory {
                     Integer i = index.get(name);
                     if (i != null) {
                         values[i] = adapters[i].read(in);
-                    } else {
+                    } else if (keeps) {
                         more.put(name, any.read(in));
+                    } else {
+                        in.skipValue();
                     }
                 }
                 in.endObject();
-                values[named] = more;
+                if (keeps) {
+                    values[named] = more;
+                }
                 try {
                     return constructor.newInstance(values);
                 } catch (ReflectiveOperationException e) {

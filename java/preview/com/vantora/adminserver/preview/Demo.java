@@ -24,15 +24,31 @@ public final class Demo {
     private Demo() {
     }
 
-    /** What the demo runs on: the image to copy, its facts, where it came from and where to export to. */
-    record Host(Image json, Path file, HostImage facts, String source, Path exportTo) {
+    /** What the demo runs on: the image to copy, its facts and where it came from. */
+    record Host(Image json, Path file, HostImage facts, String source) {
     }
 
+    /**
+     * What runs and what is kept: the calls, and where the changed metabase, the library's registry keys and
+     * the change set go (each may be null); the captures the host was imported from.
+     */
+    record Run(List<List<String>> calls, Path exportMetabase, Path exportRegistry, Path changeSet,
+            List<ChangeSet.Capture> captures) {
+    }
+
+    /** The keys under which the library writes: the Jakarta redirector's, PHP's and the machine environment. */
+    static final List<String> LIBRARY_KEYS = List.of(
+            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Apache Software Foundation\\Jakarta Isapi Redirector",
+            "HKEY_LOCAL_MACHINE\\SOFTWARE\\PHP",
+            "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment");
+
     /** Runs the calls on a copy of the host, already read and checked, in a working folder under {@code temporary}. */
-    static int run(Host host, PrintStream out, PrintStream err, Path temporary) throws IOException, InterruptedException {
+    static int run(Host host, Run run, PrintStream out, PrintStream err, Path temporary)
+            throws IOException, InterruptedException {
         Path folder = Files.createTempDirectory(temporary, "iisconfigure-demo");
         Path image = folder.resolve("host.json");
         Path journal = folder.resolve("journal.jsonl");
+        Path calls = Calls.write(run.calls(), folder.resolve("calls.txt"));
         if (host.file() != null) {
             Files.copy(host.file(), image);
         } else {
@@ -41,7 +57,7 @@ public final class Demo {
         out.println("Host: " + host.source() + " (working image " + image + ")");
         out.println();
         out.flush();
-        int status = runCalls(image, journal);
+        int status = runCalls(image, journal, calls);
         if (status != 0) {
             err.println("the calls ended with exit status " + status);
             return 1;
@@ -53,26 +69,44 @@ public final class Demo {
             err.println(e.getMessage());
             return 1;
         }
-        long calls = Files.exists(journal) ? Files.lines(journal).count() : 0;
+        long platformCalls = Files.exists(journal) ? Files.lines(journal).count() : 0;
         out.println();
-        out.println("What changed (" + calls + " platform calls, journal " + journal + "):");
+        out.println("What changed (" + platformCalls + " platform calls, journal " + journal + "):");
         ImageDiff.lines(host.facts(), after.facts()).forEach(line -> out.println("  " + line));
-        if (host.exportTo() != null) {
-            try {
+        try {
+            if (run.exportMetabase() != null) {
                 String xml = MetabaseXml.write(HostImageTool.metabase(after.image(), image.toString()), image.toString());
-                Files.write(host.exportTo(), xml.getBytes(StandardCharsets.UTF_8));
+                Files.write(run.exportMetabase(), xml.getBytes(StandardCharsets.UTF_8));
                 out.println();
-                out.println("The changed metabase is in " + host.exportTo());
-            } catch (BadInput e) {
-                err.println(e.getMessage());
-                return 1;
+                out.println("The changed metabase is in " + run.exportMetabase());
             }
+            if (run.exportRegistry() != null) {
+                RegExport reg = new RegExport();
+                for (String key : LIBRARY_KEYS) {
+                    RegExport.Found found = RegExport.find(after.image(), key);
+                    if (found != null) {
+                        reg.tree(found.key(), found.path());
+                    }
+                }
+                Files.write(run.exportRegistry(), reg.bytes());
+                out.println();
+                out.println("The library's registry keys, changed, are in " + run.exportRegistry());
+            }
+        } catch (BadInput e) {
+            err.println(e.getMessage());
+            return 1;
+        }
+        if (run.changeSet() != null) {
+            List<String> lines = run.calls().stream().map(Calls::line).toList();
+            ChangeSetFiles.write(ChangeSet.between(host.json(), after.image(), run.captures(), lines), run.changeSet());
+            out.println();
+            out.println("The change set is in " + run.changeSet() + ": " + ChangeSetFiles.PLAN + " says what to run");
         }
         return 0;
     }
 
-    /** Runs the demo's calls in a child JVM on the image; its exit status. */
-    static int runCalls(Path image, Path journal) throws IOException, InterruptedException {
+    /** Runs the calls of a file, already checked, in a child JVM on the image; its exit status. */
+    static int runCalls(Path image, Path journal, Path calls) throws IOException, InterruptedException {
         List<String> command = new ArrayList<>();
         command.add(Paths.get(System.getProperty("java.home"), "bin", "java").toString());
         command.add("-Djava.library.path=" + System.getProperty("java.library.path"));
@@ -81,8 +115,9 @@ public final class Demo {
         command.add("-XX:+UseSerialGC");
         command.add("-cp");
         // where the classes came from rather than java.class.path, which a test launcher does not fill
-        command.add(jarOf(DemoCalls.class) + java.io.File.pathSeparator + jarOf(IISConfigure.class));
-        command.add(DemoCalls.class.getName());
+        command.add(jarOf(Calls.class) + java.io.File.pathSeparator + jarOf(IISConfigure.class));
+        command.add(Calls.class.getName());
+        command.add(calls.toString());
         ProcessBuilder builder = new ProcessBuilder(command).inheritIO();
         builder.environment().put("WINSIM_HOST", image.toString());
         builder.environment().put("WINSIM_JOURNAL", journal.toString());

@@ -7,6 +7,7 @@ import com.vantora.winsim.image.ImageModel.MetabaseKey;
 import com.vantora.winsim.image.ImageModel.RegistryKey;
 import com.vantora.winsim.image.Json;
 import java.nio.file.Path;
+import java.util.ArrayList;
 import java.util.LinkedHashMap;
 import java.util.List;
 import java.util.Map;
@@ -18,15 +19,27 @@ public final class HostImageTool {
 
     /** The base image (the stock one when null) with the file's metabase and the exports' registry keys. */
     public static Image fromMetabase(Path metabase, List<Path> registries, Path base) throws BadInput {
+        return fromMetabase(metabase, registries, base, new ArrayList<>());
+    }
+
+    /** The same, adding to {@code captures} each captured file as it was read. */
+    static Image fromMetabase(Path metabase, List<Path> registries, Path base, List<ChangeSet.Capture> captures)
+            throws BadInput {
         Image image = readImage(base == null ? stockImage() : base);
-        MetabaseKey tree = MetabaseXml.read(Input.bytes(metabase), metabase.toString());
+        MetabaseKey tree = MetabaseXml.read(captured(metabase, "metabase", captures), metabase.toString());
         Iis iis = image.iis() == null ? new Iis(tree, null, null, new LinkedHashMap<>()) : image.iis().withMetabase(tree);
         Map<String, RegistryKey> registry = image.registry() == null ? new LinkedHashMap<>() : image.registry();
         registry.computeIfAbsent("HKEY_LOCAL_MACHINE", k -> RegistryKey.empty(""));
         for (Path reg : registries) {
-            RegFile.merge(Input.bytes(reg), reg.toString(), registry);
+            RegFile.merge(captured(reg, "registry", captures), reg.toString(), registry);
         }
         return image.withIisAndRegistry(iis, registry);
+    }
+
+    private static byte[] captured(Path file, String role, List<ChangeSet.Capture> captures) throws BadInput {
+        byte[] bytes = Input.bytes(file);
+        captures.add(new ChangeSet.Capture(role, file.toString(), ChangeSetFiles.sha256(bytes)));
+        return bytes;
     }
 
     public static MetabaseKey metabase(Image image, String file) throws BadInput {

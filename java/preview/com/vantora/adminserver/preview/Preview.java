@@ -23,9 +23,10 @@ import picocli.CommandLine.Spec;
  * the differences between two images. A refused input is one line on standard error naming the file, the line
  * and the problem, with exit status 2 and nothing on standard output; so is a usage error, with the usage.
  */
-@Command(name = "preview", customSynopsis = "host-image.sh from-metabase ..."
-        + " | to-metabase ... | generate ...;  demo.sh [IMAGE.json | --metabase ...]", subcommands = {
-            Preview.DemoCommand.class, Preview.FromMetabase.class, Preview.ToMetabase.class, Preview.Diff.class})
+@Command(name = "preview", customSynopsis = "host-image.sh from-metabase ... | to-metabase ... | to-reg ..."
+        + " | verify ... | generate ...;  demo.sh [IMAGE.json | --metabase ...]", subcommands = {
+            Preview.DemoCommand.class, Preview.FromMetabase.class, Preview.ToMetabase.class, Preview.ToReg.class,
+            Preview.VerifyCommand.class, Preview.Diff.class})
 public final class Preview implements Callable<Integer> {
     @Spec
     CommandSpec spec;
@@ -88,7 +89,7 @@ public final class Preview implements Callable<Integer> {
 
     @Command(name = "demo", description = "Runs the library's calls on a copy of a host and shows what changed.",
             customSynopsis = "demo.sh [IMAGE.json | --metabase METABASE.xml [--registry FILE.reg ...]"
-            + " [--export-metabase OUT.xml]]")
+            + " [--export-metabase OUT.xml] [--export-registry OUT.reg] [--change-set DIR]] [--calls FILE]")
     static final class DemoCommand implements Callable<Integer> {
         @CommandLine.ParentCommand
         Preview tool;
@@ -101,23 +102,36 @@ public final class Preview implements Callable<Integer> {
         @Option(names = "--registry", paramLabel = "FILE.reg")
         List<Path> registries = new ArrayList<>();
         @Option(names = "--export-metabase", paramLabel = "OUT.xml")
-        Path exportTo;
+        Path exportMetabase;
+        @Option(names = "--export-registry", paramLabel = "OUT.reg")
+        Path exportRegistry;
+        @Option(names = "--change-set", paramLabel = "DIR")
+        Path changeSet;
+        @Option(names = "--calls", paramLabel = "FILE")
+        Path calls;
 
         @Override
         public Integer call() throws Exception {
-            if (metabase == null ? !registries.isEmpty() || exportTo != null : image != null) {
+            boolean captureOnly = !registries.isEmpty() || exportMetabase != null || exportRegistry != null || changeSet != null;
+            if (metabase == null ? captureOnly : image != null) {
                 throw new ParameterException(spec.commandLine(), "an image, or a metabase with its options");
             }
+            List<List<String>> sequence = calls == null ? Calls.demo() : Calls.read(calls);
+            if (changeSet != null) {
+                ChangeSetFiles.checkFolder(changeSet);
+            }
             Demo.Host host;
+            List<ChangeSet.Capture> captures = new ArrayList<>();
             if (metabase != null) {
-                Image imported = HostImageTool.fromMetabase(metabase, registries, null);
+                Image imported = HostImageTool.fromMetabase(metabase, registries, null, captures);
                 String source = metabase + String.join("", registries.stream().map(r -> " + " + r).toList());
-                host = new Demo.Host(imported, null, HostImage.of(imported), source, exportTo);
+                host = new Demo.Host(imported, null, HostImage.of(imported), source);
             } else {
                 Path from = image != null ? image : HostImageTool.stockImage();
-                host = new Demo.Host(null, from, HostImageTool.read(from).facts(), from.toString(), null);
+                host = new Demo.Host(null, from, HostImageTool.read(from).facts(), from.toString());
             }
-            return Demo.run(host, tool.out, tool.err, tool.temporary);
+            return Demo.run(host, new Demo.Run(sequence, exportMetabase, exportRegistry, changeSet, captures),
+                    tool.out, tool.err, tool.temporary);
         }
     }
 
@@ -152,6 +166,63 @@ public final class Preview implements Callable<Integer> {
             tool.print(MetabaseXml.write(HostImageTool.metabase(HostImageTool.readImage(image), image.toString()),
                     image.toString()));
             return 0;
+        }
+    }
+
+    @Command(name = "to-reg", description = "Writes registry keys of an image as a registry file.",
+            customSynopsis = "host-image.sh to-reg IMAGE.json [--key HKLM\\PATH ...]")
+    static final class ToReg implements Callable<Integer> {
+        @CommandLine.ParentCommand
+        Preview tool;
+        @Parameters(paramLabel = "IMAGE.json")
+        Path image;
+        @Option(names = "--key", paramLabel = "HKLM\\PATH")
+        List<String> keys = new ArrayList<>();
+
+        @Override
+        public Integer call() throws BadInput {
+            Image read = HostImageTool.readImage(image);
+            RegExport reg = new RegExport();
+            for (String key : keys.isEmpty() ? List.of("HKEY_LOCAL_MACHINE") : keys) {
+                RegExport.Found found = RegExport.find(read, key);
+                if (found == null) {
+                    throw new BadInput(image.toString(), 0, "no key " + key);
+                }
+                reg.tree(found.key(), found.path());
+            }
+            tool.out.writeBytes(reg.bytes());
+            tool.out.flush();
+            return 0;
+        }
+    }
+
+    @Command(name = "verify", description = "Says whether the server changed as previewed, between two captures of it.",
+            customSynopsis = "host-image.sh verify CHANGE.json --before METABASE.xml [--before-registry FILE.reg ...]"
+            + " --after METABASE.xml [--after-registry FILE.reg ...]")
+    static final class VerifyCommand implements Callable<Integer> {
+        @CommandLine.ParentCommand
+        Preview tool;
+        @Parameters(paramLabel = "CHANGE.json")
+        Path change;
+        @Option(names = "--before", required = true, paramLabel = "METABASE.xml")
+        Path before;
+        @Option(names = "--before-registry", paramLabel = "FILE.reg")
+        List<Path> beforeRegistries = new ArrayList<>();
+        @Option(names = "--after", required = true, paramLabel = "METABASE.xml")
+        Path after;
+        @Option(names = "--after-registry", paramLabel = "FILE.reg")
+        List<Path> afterRegistries = new ArrayList<>();
+
+        @Override
+        public Integer call() throws BadInput {
+            ChangeSet previewed = Verify.read(change);
+            List<ChangeSet.Capture> captures = new ArrayList<>();
+            Image was = HostImageTool.fromMetabase(before, beforeRegistries, null, captures);
+            Verify.checkCaptures(previewed, captures, change.toString());
+            Image is = HostImageTool.fromMetabase(after, afterRegistries, null);
+            List<String> lines = Verify.differences(previewed, ChangeSet.between(was, is, List.of(), List.of()));
+            tool.print(lines.isEmpty() ? "as previewed\n" : String.join("\n", lines) + "\n");
+            return lines.isEmpty() ? 0 : 1;
         }
     }
 

@@ -18,7 +18,6 @@ import java.util.regex.Pattern;
 
 /** A registry export (.reg, version 5) merged into an image's HKEY_LOCAL_MACHINE tree. */
 public final class RegFile {
-    private static final String HEADER = "Windows Registry Editor Version 5.00";
     private static final String HIVE = "HKEY_LOCAL_MACHINE";
     private static final Pattern HEX = Pattern.compile("hex(?:\\(([0-9a-fA-F]{1,8})\\))?:(.*)", Pattern.DOTALL);
 
@@ -31,8 +30,8 @@ public final class RegFile {
      */
     public static void merge(byte[] bytes, String file, Map<String, RegistryKey> registry) throws BadInput {
         List<String[]> lines = logicalLines(decode(bytes, file));
-        if (lines.isEmpty() || !lines.get(0)[1].strip().equals(HEADER)) {
-            throw new BadInput(file, 1, "not a registry export: the first line must be \"" + HEADER + "\"");
+        if (lines.isEmpty() || !lines.get(0)[1].strip().equals(RegExport.HEADER)) {
+            throw new BadInput(file, 1, "not a registry export: the first line must be \"" + RegExport.HEADER + "\"");
         }
         List<Change> changes = new ArrayList<>();
         String[] key = null;

@@ -27,7 +27,7 @@ class PreviewDemoTest {
                 List.of(MetabaseXmlTest.FIXTURES.resolve("office-software.reg")), null);
         Path file = Files.writeString(dir.resolve("host.json"), Json.writePretty(image));
         HostImage before = HostImageTool.read(file).facts();
-        assertEquals(0, Demo.runCalls(file, dir.resolve("journal.jsonl")));
+        assertEquals(0, Demo.runCalls(file, dir.resolve("journal.jsonl"), Calls.write(Calls.demo(), dir.resolve("calls.txt"))));
         HostImage after = HostImageTool.read(file).facts();
 
         String siteKey = "/LM/W3SVC/" + site;

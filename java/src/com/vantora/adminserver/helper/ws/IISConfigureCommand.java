@@ -77,7 +77,20 @@ public final class IISConfigureCommand {
         }
     }
 
-    static int run(String[] args, PrintStream out, PrintStream err) {
+    /**
+     * Why {@code args} is not a call of a native method, or null when it is one; the native library is not
+     * loaded to tell, so that a list of calls can be checked before any of them runs.
+     */
+    public static String problem(String[] args) {
+        Method method = args.length == 0 ? null : find(args[0]);
+        if (method == null) {
+            return args.length == 0 ? "no method named" : "no method " + args[0] + " (the methods: --list)";
+        }
+        return method.getParameterCount() == args.length - 1 ? null : "usage: " + usage(method);
+    }
+
+    /** One call as the command line makes it: its result on {@code out}, and the exit status it gives. */
+    public static int run(String[] args, PrintStream out, PrintStream err) {
         if (args.length == 1 && args[0].equals("--version")) {
             out.println("iisconfigure " + IISConfigure.class.getPackage().getImplementationVersion());
             out.println(IISConfigure.isAvailable() ? "native library: " + NativeLibrary.source()
@@ -95,8 +108,8 @@ public final class IISConfigureCommand {
             list(err);
             return 2;
         }
-        if (method.getParameterCount() != args.length - 1) {
-            err.println("usage: " + usage(method));
+        if (problem(args) != null) {
+            err.println(problem(args));
             return 2;
         }
         if (!IISConfigure.isAvailable()) {
