@@ -3,6 +3,10 @@
 # configuring a copy of a simulated IIS 6 host, then what changed. The host is
 # the stock one, the image named as the only argument, or a captured server:
 #   demo.sh --metabase METABASE.xml [--registry FILE.reg ...] [--export-metabase OUT.xml]
+#           [--export-registry OUT.reg] [--change-set DIR] [--calls FILE]
+# --calls runs an installer's calls (one a line, as the jar's command line takes
+# them) instead of the demo's; --change-set writes the change, its registry
+# files and the plan to run, check and undo it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 

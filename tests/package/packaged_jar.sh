@@ -61,4 +61,5 @@ unzip -p "$jar" $natives/windows-x86/iisconfigure.dll >"$work/x86/iisconfigure.d
 tests/exports/check_exports.sh "$work/x86/iisconfigure.dll" build/host/jni-header/*IISConfigure.h
 unzip -p "$jar" $natives/windows-x86_64/iisconfigure.dll >"$work/x64/iisconfigure.dll"
 IISCONFIGURE_TEST_DLL=$work/x64/iisconfigure.dll ctest --preset mingw-x64 -R windows_end_to_end
+tests/windows/regedit_change_set.sh build/host
 echo "the packaged jar works"
