@@ -73,14 +73,17 @@ public final class Demo {
         out.println();
         out.println("What changed (" + platformCalls + " platform calls, journal " + journal + "):");
         ImageDiff.lines(host.facts(), after.facts()).forEach(line -> out.println("  " + line));
+        Path writing = null;
         try {
             if (run.exportMetabase() != null) {
+                writing = run.exportMetabase();
                 String xml = MetabaseXml.write(HostImageTool.metabase(after.image(), image.toString()), image.toString());
-                Files.write(run.exportMetabase(), xml.getBytes(StandardCharsets.UTF_8));
+                Files.write(writing, xml.getBytes(StandardCharsets.UTF_8));
                 out.println();
-                out.println("The changed metabase is in " + run.exportMetabase());
+                out.println("The changed metabase is in " + writing);
             }
             if (run.exportRegistry() != null) {
+                writing = run.exportRegistry();
                 RegExport reg = new RegExport();
                 for (String key : LIBRARY_KEYS) {
                     RegExport.Found found = RegExport.find(after.image(), key);
@@ -88,19 +91,27 @@ public final class Demo {
                         reg.tree(found.key(), found.path());
                     }
                 }
-                Files.write(run.exportRegistry(), reg.bytes());
+                Files.write(writing, reg.bytes());
                 out.println();
-                out.println("The library's registry keys, changed, are in " + run.exportRegistry());
+                out.println("The library's registry keys, changed, are in " + writing);
+            }
+            if (run.changeSet() != null) {
+                writing = run.changeSet();
+                List<String> lines = run.calls().stream().map(Calls::line).toList();
+                ChangeSetFiles.write(ChangeSet.between(host.json(), after.image(), run.captures(), lines), writing);
+                out.println();
+                out.println("The change set is in " + writing + ": " + ChangeSetFiles.PLAN + " says what to run");
             }
         } catch (BadInput e) {
             err.println(e.getMessage());
             return 1;
-        }
-        if (run.changeSet() != null) {
-            List<String> lines = run.calls().stream().map(Calls::line).toList();
-            ChangeSetFiles.write(ChangeSet.between(host.json(), after.image(), run.captures(), lines), run.changeSet());
-            out.println();
-            out.println("The change set is in " + run.changeSet() + ": " + ChangeSetFiles.PLAN + " says what to run");
+        } catch (IOException e) {
+            // the file system's own messages name only the path
+            String why = e instanceof java.nio.file.NoSuchFileException ? "no such folder"
+                    : e instanceof java.nio.file.AccessDeniedException ? "permission denied"
+                    : e instanceof java.nio.file.FileAlreadyExistsException ? "made by someone else meanwhile" : e.getMessage();
+            err.println(writing + ": cannot write: " + why);
+            return 1;
         }
         return 0;
     }
