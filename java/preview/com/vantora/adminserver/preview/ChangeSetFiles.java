@@ -54,7 +54,8 @@ final class ChangeSetFiles {
         files.put(CHANGE, (Json.writePretty(change) + "\n").getBytes(StandardCharsets.UTF_8));
         files.put(APPLY, registryFile(change.registry()));
         files.put(UNDO, registryFile(undo(change.registry())));
-        files.put(PLAN, plan(change).replace("\n", System.lineSeparator()).getBytes(StandardCharsets.UTF_8));
+        // read on the server, where a plain editor may want CRLF
+        files.put(PLAN, plan(change).replace("\n", "\r\n").getBytes(StandardCharsets.UTF_8));
         boolean made = !Files.exists(dir, LinkOption.NOFOLLOW_LINKS);
         if (made) {
             Files.createDirectory(dir);
