@@ -67,10 +67,17 @@ void Host::Load(const Json& image, std::string path) {
   ArrayField(image, "broadcasts", "the image");
   if (image.contains("iis") && !image["iis"].is_null())
     loaded.metabase = std::make_shared<MetabaseEngine>(image["iis"], scale);
-  loaded.document = image;
-  if (loaded.metabase) {  // the engine keeps these, serialized
-    loaded.document["iis"]["metabase"] = nullptr;
-    if (image["iis"].contains("backups")) loaded.document["iis"]["backups"] = nullptr;
+  // The engine keeps the metabase and backups, serialized: they stay in the document as nulls, in their
+  // places, and are not copied there only to be dropped, as they are most of a large image.
+  loaded.document = Json::object();
+  for (const auto& member : image.items()) {
+    if (member.key() != "iis" || !loaded.metabase) {
+      loaded.document[member.key()] = member.value();
+      continue;
+    }
+    Json& iis = loaded.document["iis"] = Json::object();
+    for (const auto& part : member.value().items())
+      iis[part.key()] = part.key() == "metabase" || part.key() == "backups" ? Json() : part.value();
   }
   loaded.imagePath = std::move(path);
   state_ = std::move(loaded);
