@@ -6,12 +6,16 @@ import com.vantora.winsim.image.ImageModel.Image;
 import com.vantora.winsim.image.Json;
 import java.io.IOException;
 import java.io.PrintStream;
+import java.io.Writer;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.List;
+import java.util.concurrent.Callable;
+import java.util.concurrent.ExecutionException;
+import java.util.concurrent.FutureTask;
 
 /**
  * Runs every native method of IISConfigure against a copy of a simulated host image, or against a
@@ -24,8 +28,11 @@ public final class Demo {
     private Demo() {
     }
 
-    /** What the demo runs on: the image to copy, its facts, where it came from and where to export to. */
-    record Host(Image json, Path file, HostImage facts, String source, Path exportTo) {
+    /**
+     * What the demo runs on: the image to copy, its facts, where it came from and where to export to. The
+     * facts of an image made here are worked out while the calls run, so they are asked for, not given.
+     */
+    record Host(Image json, Path file, Callable<HostImage> facts, String source, Path exportTo) {
     }
 
     /** Runs the calls on a copy of the host, already read and checked, in a working folder under {@code temporary}. */
@@ -36,11 +43,18 @@ public final class Demo {
         if (host.file() != null) {
             Files.copy(host.file(), image);
         } else {
-            Files.writeString(image, Json.write(host.json()));
+            try (Writer file = Files.newBufferedWriter(image)) {  // a large image, without a copy as one string
+                Json.write(host.json(), file);
+            }
         }
         out.println("Host: " + host.source() + " (working image " + image + ")");
         out.println();
         out.flush();
+        // the child JVM leaves this one a core to spare
+        FutureTask<HostImage> before = new FutureTask<>(host.facts());
+        Thread facts = new Thread(before, "facts of the image before");
+        facts.setDaemon(true);
+        facts.start();
         int status = runCalls(image, journal);
         if (status != 0) {
             err.println("the calls ended with exit status " + status);
@@ -56,7 +70,7 @@ public final class Demo {
         long calls = Files.exists(journal) ? Files.lines(journal).count() : 0;
         out.println();
         out.println("What changed (" + calls + " platform calls, journal " + journal + "):");
-        ImageDiff.lines(host.facts(), after.facts()).forEach(line -> out.println("  " + line));
+        ImageDiff.lines(done(before), after.facts()).forEach(line -> out.println("  " + line));
         if (host.exportTo() != null) {
             try {
                 String xml = MetabaseXml.write(HostImageTool.metabase(after.image(), image.toString()), image.toString());
@@ -87,6 +101,17 @@ public final class Demo {
         builder.environment().put("WINSIM_HOST", image.toString());
         builder.environment().put("WINSIM_JOURNAL", journal.toString());
         return builder.start().waitFor();
+    }
+
+    private static HostImage done(FutureTask<HostImage> facts) throws InterruptedException {
+        try {
+            return facts.get();
+        } catch (ExecutionException e) {
+            if (e.getCause() instanceof RuntimeException cause) {
+                throw cause;
+            }
+            throw new IllegalStateException(e.getCause());
+        }
     }
 
     private static String jarOf(Class<?> type) {

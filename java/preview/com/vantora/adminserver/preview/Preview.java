@@ -112,10 +112,11 @@ public final class Preview implements Callable<Integer> {
             if (metabase != null) {
                 Image imported = HostImageTool.fromMetabase(metabase, registries, null);
                 String source = metabase + String.join("", registries.stream().map(r -> " + " + r).toList());
-                host = new Demo.Host(imported, null, HostImage.of(imported), source, exportTo);
+                host = new Demo.Host(imported, null, () -> HostImage.of(imported), source, exportTo);
             } else {
                 Path from = image != null ? image : HostImageTool.stockImage();
-                host = new Demo.Host(null, from, HostImageTool.read(from).facts(), from.toString(), null);
+                HostImage facts = HostImageTool.read(from).facts();
+                host = new Demo.Host(null, from, () -> facts, from.toString(), null);
             }
             return Demo.run(host, tool.out, tool.err, tool.temporary);
         }
