@@ -31,7 +31,7 @@ Host::Host() {
   if (!Env("WINSIM_HOST").empty()) {
     LoadFile(Env("WINSIM_HOST"));
   } else {
-    Load(Json::parse(StockImageText()), "");
+    Load(ParseJson(StockImageText()), "");
   }
 }
 
@@ -87,7 +87,7 @@ void Host::Load(const Json& image, std::string path) {
 void Host::LoadFile(const std::string& path) {
   const auto text = ReadFileText(path);
   try {
-    const Json image = Json::parse(text ? *text : StockImageText());  // a missing file is created at the first write
+    const Json image = ParseJson(text ? *text : StockImageText());  // a missing file is created at the first write
     CheckDepth(image);
     Load(image, path);
   } catch (const std::exception& e) {
@@ -107,7 +107,7 @@ void Host::ControlledReset(Loading load) {
 void ResetHost(const std::string& image) {
   Json parsed;
   try {
-    parsed = Json::parse(image);
+    parsed = ParseJson(image);
   } catch (const Json::parse_error& e) {
     throw std::invalid_argument(e.what());
   }
@@ -117,7 +117,7 @@ void ResetHost(const std::string& image) {
 }
 
 void ResetHostToStock() {
-  static const Json stock = Json::parse(StockImageText());
+  static const Json stock = ParseJson(StockImageText());
   Host& host = Host::Instance();
   host.ControlledReset([&] { host.Load(stock, ""); });
 }

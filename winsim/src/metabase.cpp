@@ -441,7 +441,7 @@ HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, std::u16string_view name
   if (change == kDelete) {
     backups_.erase(found);
   } else if (change == kRestore) {
-    root_ = MetabaseNode::FromJson(Json::parse(found->metabase), "backup", nullptr);
+    root_ = MetabaseNode::FromJson(ParseJson(found->metabase), "backup", nullptr);
     saved_ = root_->Text();
     ++generation_;  // open handles find their keys again, if they are still there
     changed_.notify_all();
