@@ -45,6 +45,7 @@ public final class MetabaseXml {
             "IIS_ROOT", "IIsConfigObject", "IIS_Global", "Custom", "MBProperty", "configuration");
     private static final Pattern DECIMAL = Pattern.compile("[0-9]{1,10}");
     private static final Pattern ELEMENT_NAME = Pattern.compile("[A-Za-z_][A-Za-z0-9_.-]*");
+    private static final Pattern LINE_BREAK = Pattern.compile("\r\n|\r|\n");
 
     private MetabaseXml() {
     }
@@ -381,10 +382,15 @@ public final class MetabaseXml {
 
     /** One entry a line; the tabs that indent continuation lines are not part of the entries. */
     private static List<String> entries(String text) {
-        String[] lines = text.split("\r\n|\r|\n", -1);
+        // no regular expression per line: a server's lists run to tens of thousands of lines
+        String[] lines = LINE_BREAK.split(text, -1);
         List<String> entries = new ArrayList<>(lines.length);
         for (int i = 0; i < lines.length; i++) {
-            entries.add(i == 0 ? lines[i] : lines[i].replaceFirst("^\t+", ""));
+            int indent = 0;
+            while (i > 0 && indent < lines[i].length() && lines[i].charAt(indent) == '\t') {
+                indent++;
+            }
+            entries.add(lines[i].substring(indent));
         }
         return entries;
     }
