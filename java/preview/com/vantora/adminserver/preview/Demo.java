@@ -50,8 +50,13 @@ public final class Demo {
         out.println("Host: " + host.source() + " (working image " + image + ")");
         out.println();
         out.flush();
-        // the child JVM leaves this one a core to spare
-        FutureTask<HostImage> before = new FutureTask<>(host.facts());
+        // the child JVM leaves this one a core to spare; and since this one only waits for the calls, its
+        // garbage so far is collected then rather than in pauses while it reads the image they leave
+        FutureTask<HostImage> before = new FutureTask<>(() -> {
+            HostImage found = host.facts().call();
+            System.gc();
+            return found;
+        });
         Thread facts = new Thread(before, "facts of the image before");
         facts.setDaemon(true);
         facts.start();
