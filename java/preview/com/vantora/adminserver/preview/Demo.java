@@ -5,6 +5,7 @@ import com.vantora.winsim.image.HostImage;
 import com.vantora.winsim.image.ImageModel.Image;
 import com.vantora.winsim.image.Json;
 import java.io.IOException;
+import java.io.OutputStream;
 import java.io.PrintStream;
 import java.io.Writer;
 import java.nio.charset.StandardCharsets;
@@ -40,12 +41,19 @@ public final class Demo {
         Path folder = Files.createTempDirectory(temporary, "iisconfigure-demo");
         Path image = folder.resolve("host.json");
         Path journal = folder.resolve("journal.jsonl");
-        if (host.file() != null) {
-            Files.copy(host.file(), image);
-        } else {
-            try (Writer file = Files.newBufferedWriter(image)) {  // a large image, without a copy as one string
-                Json.write(host.json(), file);
+        // the child JVM starts while the image is written, and waits to be told it is there
+        Process child = startCalls(image, journal);
+        try {
+            if (host.file() != null) {
+                Files.copy(host.file(), image);
+            } else {
+                try (Writer file = Files.newBufferedWriter(image)) {  // a large image, without a copy as one string
+                    Json.write(host.json(), file);
+                }
             }
+        } catch (IOException | RuntimeException e) {
+            child.destroy();
+            throw e;
         }
         out.println("Host: " + host.source() + " (working image " + image + ")");
         out.println();
@@ -60,7 +68,7 @@ public final class Demo {
         Thread facts = new Thread(before, "facts of the image before");
         facts.setDaemon(true);
         facts.start();
-        int status = runCalls(image, journal);
+        int status = go(child);
         if (status != 0) {
             err.println("the calls ended with exit status " + status);
             return 1;
@@ -92,6 +100,21 @@ public final class Demo {
 
     /** Runs the demo's calls in a child JVM on the image; its exit status. */
     static int runCalls(Path image, Path journal) throws IOException, InterruptedException {
+        return go(startCalls(image, journal));
+    }
+
+    /** Tells the child JVM the image is there, with a line on its input; its exit status. */
+    private static int go(Process calls) throws IOException, InterruptedException {
+        try (OutputStream input = calls.getOutputStream()) {
+            input.write('\n');
+        } catch (IOException e) {
+            // it has already ended, and its status says how
+        }
+        return calls.waitFor();
+    }
+
+    /** The child JVM of the calls, started and waiting for a line on its input. */
+    private static Process startCalls(Path image, Path journal) throws IOException {
         List<String> command = new ArrayList<>();
         command.add(Paths.get(System.getProperty("java.home"), "bin", "java").toString());
         command.add("-Djava.library.path=" + System.getProperty("java.library.path"));
@@ -102,10 +125,11 @@ public final class Demo {
         // where the classes came from rather than java.class.path, which a test launcher does not fill
         command.add(jarOf(DemoCalls.class) + java.io.File.pathSeparator + jarOf(IISConfigure.class));
         command.add(DemoCalls.class.getName());
-        ProcessBuilder builder = new ProcessBuilder(command).inheritIO();
+        ProcessBuilder builder = new ProcessBuilder(command).redirectOutput(ProcessBuilder.Redirect.INHERIT)
+                .redirectError(ProcessBuilder.Redirect.INHERIT);
         builder.environment().put("WINSIM_HOST", image.toString());
         builder.environment().put("WINSIM_JOURNAL", journal.toString());
-        return builder.start().waitFor();
+        return builder.start();
     }
 
     private static HostImage done(FutureTask<HostImage> facts) throws InterruptedException {

@@ -1,13 +1,19 @@
 package com.vantora.adminserver.preview;
 
 import com.vantora.adminserver.helper.ws.IISConfigure;
+import java.io.IOException;
 
 /** The demo's calls, one line each: what was asked and what the library answered. */
 final class DemoCalls {
     private DemoCalls() {
     }
 
-    public static void main(String[] args) {
+    public static void main(String[] args) throws IOException {
+        // the library is loaded while the parent writes the image, which a line on standard input says is there
+        IISConfigure.isAvailable();
+        if (System.in.read() != '\n') {
+            System.exit(1);  // the parent gave up
+        }
         show("jniIsIISInstalled()", yesNo(IISConfigure.jniIsIISInstalled()));
         show("jniIsIISWebserverRunning()", yesNo(IISConfigure.jniIsIISWebserverRunning()));
         IISConfigure.jniStartIISAdminService();
