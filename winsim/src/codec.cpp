@@ -236,6 +236,7 @@ namespace {
 // the object once, reserved; arrays are vectors of values and move already.
 class Builder : public nlohmann::json_sax<Json> {
  public:
+  explicit Builder(Json& root) : root_(root) {}
   bool null() override { return Put(Json()); }
   bool boolean(bool value) override { return Put(Json(value)); }
   bool number_integer(number_integer_t value) override { return Put(Json(value)); }
@@ -273,8 +274,6 @@ class Builder : public nlohmann::json_sax<Json> {
   }
   bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
-  Json root;
-
  private:
   struct Open {
     bool object = false;
@@ -284,7 +283,7 @@ class Builder : public nlohmann::json_sax<Json> {
 
   bool Put(Json&& value) {
     if (open_.empty()) {
-      root = std::move(value);
+      root_ = std::move(value);
     } else if (open_.back().object) {
       open_.back().members.back().second = std::move(value);
     } else {
@@ -293,15 +292,17 @@ class Builder : public nlohmann::json_sax<Json> {
     return true;
   }
 
+  Json& root_;
   std::vector<Open> open_;
 };
 
 }  // namespace
 
 Json ParseJson(const std::string& text) {
-  Builder builder;
+  Json root;
+  Builder builder(root);
   if (!Json::sax_parse(text, &builder)) return Json::parse(text);  // to throw what it throws
-  return std::move(builder.root);
+  return root;
 }
 
 }  // namespace winsim
