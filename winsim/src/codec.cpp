@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace winsim {
 namespace {
@@ -226,6 +228,81 @@ std::u16string ToUtf16(const std::string& text) {
 void FoldInto(std::u16string& into, std::u16string_view text) {
   into.assign(text);
   for (auto& c : into) c = FoldCase(c);
+}
+
+namespace {
+
+// Builds each object's members in a vector of its own, whose growth moves them, and hands them to
+// the object once, reserved; arrays are vectors of values and move already.
+class Builder : public nlohmann::json_sax<Json> {
+ public:
+  explicit Builder(Json& root) : root_(root) {}
+  bool null() override { return Put(Json()); }
+  bool boolean(bool value) override { return Put(Json(value)); }
+  bool number_integer(number_integer_t value) override { return Put(Json(value)); }
+  bool number_unsigned(number_unsigned_t value) override { return Put(Json(value)); }
+  bool number_float(number_float_t value, const string_t&) override { return Put(Json(value)); }
+  bool string(string_t& value) override { return Put(Json(std::move(value))); }
+  bool binary(binary_t& value) override { return Put(Json::binary(std::move(value))); }
+  bool start_object(std::size_t) override {
+    open_.emplace_back();
+    open_.back().object = true;
+    return true;
+  }
+  bool key(string_t& name) override {
+    open_.back().members.emplace_back(std::move(name), Json());
+    return true;
+  }
+  bool end_object() override {
+    Open done = std::move(open_.back());
+    open_.pop_back();
+    Json object = Json::object();
+    auto& members = object.get_ref<Json::object_t&>();
+    members.reserve(done.members.size());
+    // as Json::parse has it, a repeated name keeps its first place and its last value
+    for (auto& [name, value] : done.members) members[name] = std::move(value);
+    return Put(std::move(object));
+  }
+  bool start_array(std::size_t) override {
+    open_.emplace_back();
+    return true;
+  }
+  bool end_array() override {
+    Open done = std::move(open_.back());
+    open_.pop_back();
+    return Put(Json(std::move(done.items)));
+  }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+ private:
+  struct Open {
+    bool object = false;
+    std::vector<std::pair<std::string, Json>> members;
+    Json::array_t items;
+  };
+
+  bool Put(Json&& value) {
+    if (open_.empty()) {
+      root_ = std::move(value);
+    } else if (open_.back().object) {
+      open_.back().members.back().second = std::move(value);
+    } else {
+      open_.back().items.push_back(std::move(value));
+    }
+    return true;
+  }
+
+  Json& root_;
+  std::vector<Open> open_;
+};
+
+}  // namespace
+
+Json ParseJson(const std::string& text) {
+  Json root;
+  Builder builder(root);
+  if (!Json::sax_parse(text, &builder)) return Json::parse(text);  // to throw what it throws
+  return root;
 }
 
 }  // namespace winsim

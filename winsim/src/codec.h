@@ -44,6 +44,10 @@ std::u16string_view FromArgument(const Char* text) {
   return text ? std::u16string_view(reinterpret_cast<const char16_t*>(text)) : std::u16string_view();
 }
 
+// Json::parse, its result and its exceptions, without its cost on a large image: an ordered object's
+// members sit in a vector whose growth copies every member already parsed, whole subtrees included.
+Json ParseJson(const std::string& text);
+
 // Raw little-endian bytes, as the platform stores them.
 using Bytes = std::string;
 

@@ -31,7 +31,7 @@ Host::Host() {
   if (!Env("WINSIM_HOST").empty()) {
     LoadFile(Env("WINSIM_HOST"));
   } else {
-    Load(Json::parse(StockImageText()), "");
+    Load(ParseJson(StockImageText()), "");
   }
 }
 
@@ -67,10 +67,17 @@ void Host::Load(const Json& image, std::string path) {
   ArrayField(image, "broadcasts", "the image");
   if (image.contains("iis") && !image["iis"].is_null())
     loaded.metabase = std::make_shared<MetabaseEngine>(image["iis"], scale);
-  loaded.document = image;
-  if (loaded.metabase) {  // the engine keeps these, serialized
-    loaded.document["iis"]["metabase"] = nullptr;
-    if (image["iis"].contains("backups")) loaded.document["iis"]["backups"] = nullptr;
+  // The engine keeps the metabase and backups, serialized: they stay in the document as nulls, in their
+  // places, and are not copied there only to be dropped, as they are most of a large image.
+  loaded.document = Json::object();
+  for (const auto& member : image.items()) {
+    if (member.key() != "iis" || !loaded.metabase) {
+      loaded.document[member.key()] = member.value();
+      continue;
+    }
+    Json& iis = loaded.document["iis"] = Json::object();
+    for (const auto& part : member.value().items())
+      iis[part.key()] = part.key() == "metabase" || part.key() == "backups" ? Json() : part.value();
   }
   loaded.imagePath = std::move(path);
   state_ = std::move(loaded);
@@ -80,7 +87,7 @@ void Host::Load(const Json& image, std::string path) {
 void Host::LoadFile(const std::string& path) {
   const auto text = ReadFileText(path);
   try {
-    const Json image = Json::parse(text ? *text : StockImageText());  // a missing file is created at the first write
+    const Json image = ParseJson(text ? *text : StockImageText());  // a missing file is created at the first write
     CheckDepth(image);
     Load(image, path);
   } catch (const std::exception& e) {
@@ -100,7 +107,7 @@ void Host::ControlledReset(Loading load) {
 void ResetHost(const std::string& image) {
   Json parsed;
   try {
-    parsed = Json::parse(image);
+    parsed = ParseJson(image);
   } catch (const Json::parse_error& e) {
     throw std::invalid_argument(e.what());
   }
@@ -110,7 +117,7 @@ void ResetHost(const std::string& image) {
 }
 
 void ResetHostToStock() {
-  static const Json stock = Json::parse(StockImageText());
+  static const Json stock = ParseJson(StockImageText());
   Host& host = Host::Instance();
   host.ControlledReset([&] { host.Load(stock, ""); });
 }

@@ -141,12 +141,20 @@ struct MetabaseNode {
     for (MetabaseNode* node = this; node && !node->text.empty(); node = node->parent) node->text.clear();
   }
 
+  // Sized before it is written: the texts near the root hold the whole tree, and growing them by doubling,
+  // or through temporaries, copied it and touched fresh pages several times over.
   const std::string& Text() {
     if (!text.empty()) return text;
-    text = "{\"name\": " + Json(ToUtf8(name)).dump() + ", \"records\": [";
-    for (size_t i = 0; i < records.size(); ++i) text += (i ? ", " : "") + records[i].text;
-    text += "], \"children\": [";
-    for (size_t i = 0; i < children.size(); ++i) text += (i ? ",\n" : "\n") + children[i]->Text();
+    const std::string head = "{\"name\": " + Json(ToUtf8(name)).dump() + ", \"records\": [";
+    static constexpr std::string_view kChildren = "], \"children\": [";
+    size_t size = head.size() + kChildren.size() + 2;
+    for (const auto& record : records) size += record.text.size() + 2;
+    for (const auto& child : children) size += child->Text().size() + 2;
+    text.reserve(size);
+    text += head;
+    for (size_t i = 0; i < records.size(); ++i) (text += i ? ", " : "") += records[i].text;
+    text += kChildren;
+    for (size_t i = 0; i < children.size(); ++i) (text += i ? ",\n" : "\n") += children[i]->Text();
     text += "]}";
     return text;
   }
@@ -433,7 +441,7 @@ HRESULT MetabaseEngine::ChangeBackups(Site::Call& call, std::u16string_view name
   if (change == kDelete) {
     backups_.erase(found);
   } else if (change == kRestore) {
-    root_ = MetabaseNode::FromJson(Json::parse(found->metabase), "backup", nullptr);
+    root_ = MetabaseNode::FromJson(ParseJson(found->metabase), "backup", nullptr);
     saved_ = root_->Text();
     ++generation_;  // open handles find their keys again, if they are still there
     changed_.notify_all();

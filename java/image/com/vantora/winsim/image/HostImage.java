@@ -35,6 +35,18 @@ public final class HostImage {
         public String toString() {
             return name();
         }
+
+        // Written out: a record's generated equals and hashCode go through method handles, which the
+        // preview's first-tier compiler leaves slow, and the differences of a large image ask them millions of times.
+        @Override
+        public boolean equals(Object o) {
+            return o instanceof Fact f && area == f.area && java.util.Objects.equals(subject, f.subject) && java.util.Objects.equals(detail, f.detail);
+        }
+
+        @Override
+        public int hashCode() {
+            return (area.hashCode() * 31 + java.util.Objects.hashCode(subject)) * 31 + java.util.Objects.hashCode(detail);
+        }
     }
 
     private final Map<Area, Map<Fact, String>> facts = new EnumMap<>(Area.class);
@@ -190,17 +202,20 @@ public final class HostImage {
         if (depth > Limits.KEY_DEPTH) {
             throw new IllegalArgumentException(Limits.keyDepthProblem("iis.metabase: keys"));
         }
+        // one subject for the key's facts, and where a record is only said when it is wrong: a large
+        // image has hundreds of thousands of records
+        String subject = "metabase " + path;
         if (!root) {
-            put(Area.METABASE, "metabase " + path, "(key)", "");
+            put(Area.METABASE, subject, "(key)", "");
         }
         List<MetabaseRecord> records = array(key.records());
         for (int i = 0; i < records.size(); i++) {
-            String at = where + ".records[" + i + "]";
-            MetabaseRecord record = present(records.get(i), at);
-            if (record.id() == null) {
-                throw new IllegalArgumentException(at + ".id: expected an integer");
+            MetabaseRecord record = records.get(i);
+            if (record == null || record.id() == null) {
+                String at = where + ".records[" + i + "]";
+                throw new IllegalArgumentException(record == null ? at + ": missing" : at + ".id: expected an integer");
             }
-            Fact fact = put(Area.METABASE, "metabase " + path, "#" + record.id(), data(record.hex(), record.value())
+            Fact fact = put(Area.METABASE, subject, "#" + record.id(), data(record.hex(), record.value())
                     + " (attr " + Describe.value(record.attributes())
                     + ", user " + Describe.value(record.userType())
                     + ", type " + Describe.value(record.dataType()) + ")");

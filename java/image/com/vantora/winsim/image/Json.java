@@ -2,6 +2,7 @@ package com.vantora.winsim.image;
 
 import com.google.gson.Gson;
 import com.google.gson.GsonBuilder;
+import com.google.gson.JsonIOException;
 import com.google.gson.JsonParseException;
 import com.google.gson.ToNumberStrategy;
 import com.google.gson.stream.JsonReader;
@@ -131,6 +132,17 @@ public final class Json {
 
     public static String write(Object value) {
         return COMPACT.toJson(value);
+    }
+
+    public static void write(Object value, Appendable out) throws IOException {
+        try {
+            COMPACT.toJson(value, out);
+        } catch (JsonIOException e) {
+            if (e.getCause() instanceof IOException cause) {
+                throw cause;
+            }
+            throw e;
+        }
     }
 
     /** Indented, as the image files in hosts/ are. */

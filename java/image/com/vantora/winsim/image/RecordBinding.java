@@ -11,6 +11,7 @@ import com.google.gson.stream.JsonWriter;
 import java.io.IOException;
 import java.lang.reflect.Constructor;
 import java.lang.reflect.InvocationTargetException;
+import java.lang.reflect.Method;
 import java.lang.reflect.RecordComponent;
 import java.util.HashMap;
 import java.util.LinkedHashMap;
@@ -21,6 +22,8 @@ import java.util.Map;
  * keeps there the members it does not name, which Gson's own binding of records would drop.
  */
 final class RecordBinding implements TypeAdapterFactory {
+    private static final Object[] NO_ARGUMENTS = {};
+
     @Override
     @SuppressWarnings("unchecked")
     public <T> TypeAdapter<T> create(Gson gson, TypeToken<T> type) {
@@ -31,11 +34,15 @@ final class RecordBinding implements TypeAdapterFactory {
         RecordComponent[] parts = raw.getRecordComponents();
         boolean keeps = parts.length > 0 && parts[parts.length - 1].getName().equals("more");
         int named = keeps ? parts.length - 1 : parts.length;
+        Method[] accessors = new Method[parts.length];
+        String[] names = new String[parts.length];
         TypeAdapter<Object>[] adapters = new TypeAdapter[named];
         Map<String, Integer> index = new HashMap<>();
         Class<?>[] types = new Class<?>[parts.length];
         for (int i = 0; i < parts.length; i++) {
             types[i] = parts[i].getType();
+            accessors[i] = parts[i].getAccessor();
+            names[i] = parts[i].getName();
             if (i < named) {
                 adapters[i] = (TypeAdapter<Object>) gson.getAdapter(TypeToken.get(parts[i].getGenericType()));
                 index.put(parts[i].getName(), i);
@@ -58,12 +65,12 @@ final class RecordBinding implements TypeAdapterFactory {
                 out.beginObject();
                 try {
                     for (int i = 0; i < named; i++) {
-                        Object part = parts[i].getAccessor().invoke(value);
+                        Object part = accessors[i].invoke(value, NO_ARGUMENTS);
                         if (part != null) {
-                            adapters[i].write(out.name(parts[i].getName()), part);
+                            adapters[i].write(out.name(names[i]), part);
                         }
                     }
-                    Map<?, ?> more = keeps ? (Map<?, ?>) parts[named].getAccessor().invoke(value) : null;
+                    Map<?, ?> more = keeps ? (Map<?, ?>) accessors[named].invoke(value, NO_ARGUMENTS) : null;
                     if (more != null) {
                         for (Map.Entry<?, ?> member : more.entrySet()) {
                             any.write(out.name((String) member.getKey()), member.getValue());

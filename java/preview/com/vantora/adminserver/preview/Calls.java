@@ -1,5 +1,6 @@
 package com.vantora.adminserver.preview;
 
+import com.vantora.adminserver.helper.ws.IISConfigure;
 import com.vantora.adminserver.helper.ws.IISConfigureCommand;
 import java.io.IOException;
 import java.io.InputStream;
@@ -85,10 +86,18 @@ final class Calls {
         return String.join(" ", call.stream().map(w -> w.isEmpty() || w.matches(".*\\s.*") ? "\"" + w + "\"" : w).toList());
     }
 
-    /** Runs the calls of a file, already checked, each line with what the method answered. */
-    public static void main(String[] args) throws BadInput {
+    /**
+     * Runs the calls of a file, already checked, each line with what the method answered. The library is
+     * loaded while the parent writes the image, which a line on standard input says is there.
+     */
+    public static void main(String[] args) throws BadInput, IOException {
         PrintStream out = new PrintStream(System.out, true, StandardCharsets.UTF_8);
-        for (List<String> call : read(Path.of(args[0]))) {
+        List<List<String>> calls = read(Path.of(args[0]));
+        IISConfigure.isAvailable();
+        if (System.in.read() != '\n') {
+            System.exit(1);  // the parent gave up
+        }
+        for (List<String> call : calls) {
             java.io.ByteArrayOutputStream answer = new java.io.ByteArrayOutputStream();
             int status = IISConfigureCommand.run(call.toArray(String[]::new), new PrintStream(answer, true, StandardCharsets.UTF_8), System.err);
             if (status > 1) {

@@ -5,13 +5,18 @@ import com.vantora.winsim.image.HostImage;
 import com.vantora.winsim.image.ImageModel.Image;
 import com.vantora.winsim.image.Json;
 import java.io.IOException;
+import java.io.OutputStream;
 import java.io.PrintStream;
+import java.io.Writer;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.List;
+import java.util.concurrent.Callable;
+import java.util.concurrent.ExecutionException;
+import java.util.concurrent.FutureTask;
 
 /**
  * Runs every native method of IISConfigure against a copy of a simulated host image, or against a
@@ -24,8 +29,11 @@ public final class Demo {
     private Demo() {
     }
 
-    /** What the demo runs on: the image to copy, its facts and where it came from. */
-    record Host(Image json, Path file, HostImage facts, String source) {
+    /**
+     * What the demo runs on: the image to copy, its facts and where it came from. The facts of an image made
+     * here are worked out while the calls run, so they are asked for, not given.
+     */
+    record Host(Image json, Path file, Callable<HostImage> facts, String source) {
     }
 
     /**
@@ -49,15 +57,34 @@ public final class Demo {
         Path image = folder.resolve("host.json");
         Path journal = folder.resolve("journal.jsonl");
         Path calls = Calls.write(run.calls(), folder.resolve("calls.txt"));
-        if (host.file() != null) {
-            Files.copy(host.file(), image);
-        } else {
-            Files.writeString(image, Json.write(host.json()));
+        // the child JVM starts while the image is written, and waits to be told it is there
+        Process child = startCalls(image, journal, calls);
+        try {
+            if (host.file() != null) {
+                Files.copy(host.file(), image);
+            } else {
+                try (Writer file = Files.newBufferedWriter(image)) {  // a large image, without a copy as one string
+                    Json.write(host.json(), file);
+                }
+            }
+        } catch (IOException | RuntimeException e) {
+            child.destroy();
+            throw e;
         }
         out.println("Host: " + host.source() + " (working image " + image + ")");
         out.println();
         out.flush();
-        int status = runCalls(image, journal, calls);
+        // the child JVM leaves this one a core to spare; and since this one only waits for the calls, its
+        // garbage so far is collected then rather than in pauses while it reads the image they leave
+        FutureTask<HostImage> before = new FutureTask<>(() -> {
+            HostImage found = host.facts().call();
+            System.gc();
+            return found;
+        });
+        Thread facts = new Thread(before, "facts of the image before");
+        facts.setDaemon(true);
+        facts.start();
+        int status = go(child);
         if (status != 0) {
             err.println("the calls ended with exit status " + status);
             return 1;
@@ -72,7 +99,7 @@ public final class Demo {
         long platformCalls = Files.exists(journal) ? Files.lines(journal).count() : 0;
         out.println();
         out.println("What changed (" + platformCalls + " platform calls, journal " + journal + "):");
-        ImageDiff.lines(host.facts(), after.facts()).forEach(line -> out.println("  " + line));
+        ImageDiff.lines(done(before), after.facts()).forEach(line -> out.println("  " + line));
         Path writing = null;
         try {
             if (run.exportMetabase() != null) {
@@ -118,6 +145,21 @@ public final class Demo {
 
     /** Runs the calls of a file, already checked, in a child JVM on the image; its exit status. */
     static int runCalls(Path image, Path journal, Path calls) throws IOException, InterruptedException {
+        return go(startCalls(image, journal, calls));
+    }
+
+    /** Tells the child JVM the image is there, with a line on its input; its exit status. */
+    private static int go(Process calls) throws IOException, InterruptedException {
+        try (OutputStream input = calls.getOutputStream()) {
+            input.write('\n');
+        } catch (IOException e) {
+            // it has already ended, and its status says how
+        }
+        return calls.waitFor();
+    }
+
+    /** The child JVM of the calls, started and waiting for a line on its input. */
+    private static Process startCalls(Path image, Path journal, Path calls) throws IOException {
         List<String> command = new ArrayList<>();
         command.add(Paths.get(System.getProperty("java.home"), "bin", "java").toString());
         command.add("-Djava.library.path=" + System.getProperty("java.library.path"));
@@ -129,10 +171,22 @@ public final class Demo {
         command.add(jarOf(Calls.class) + java.io.File.pathSeparator + jarOf(IISConfigure.class));
         command.add(Calls.class.getName());
         command.add(calls.toString());
-        ProcessBuilder builder = new ProcessBuilder(command).inheritIO();
+        ProcessBuilder builder = new ProcessBuilder(command).redirectOutput(ProcessBuilder.Redirect.INHERIT)
+                .redirectError(ProcessBuilder.Redirect.INHERIT);
         builder.environment().put("WINSIM_HOST", image.toString());
         builder.environment().put("WINSIM_JOURNAL", journal.toString());
-        return builder.start().waitFor();
+        return builder.start();
+    }
+
+    private static HostImage done(FutureTask<HostImage> facts) throws InterruptedException {
+        try {
+            return facts.get();
+        } catch (ExecutionException e) {
+            if (e.getCause() instanceof RuntimeException cause) {
+                throw cause;
+            }
+            throw new IllegalStateException(e.getCause());
+        }
     }
 
     private static String jarOf(Class<?> type) {

@@ -102,28 +102,39 @@ public final class ImageDiff {
      * order, so that a removed key reads next to its neighbours rather than at the end.
      */
     private static void compare(Map<Fact, String> before, Map<Fact, String> after, List<Change> out) {
-        List<Fact> old = new ArrayList<>(before.keySet());
-        Map<Fact, Integer> oldIndex = new HashMap<>();
-        for (int i = 0; i < old.size(); i++) {
-            oldIndex.put(old.get(i), i);
-        }
+        Fact[] old = before.keySet().toArray(new Fact[0]);
+        String[] oldValues = before.values().toArray(new String[0]);
+        // the old order's index is built only when a fact that stayed is found out of step, which two
+        // images of hundreds of thousands of facts with a few added or changed never come to
+        Map<Fact, Integer> oldIndex = null;
         int next = 0;
         for (Map.Entry<Fact, String> fact : after.entrySet()) {
-            Integer at = oldIndex.get(fact.getKey());
-            if (at == null) {
+            int at;
+            if (next < old.length && old[next].equals(fact.getKey())) {
+                at = next;
+            } else if (!before.containsKey(fact.getKey())) {
                 out.add(new Change(Kind.ADDED, fact.getKey(), null, fact.getValue()));
                 continue;
+            } else {
+                if (oldIndex == null) {
+                    oldIndex = new HashMap<>();
+                    for (int i = 0; i < old.length; i++) {
+                        oldIndex.put(old[i], i);
+                    }
+                }
+                at = oldIndex.get(fact.getKey());
             }
-            for (; next <= at; next++) {
-                removedAt(old.get(next), before, after, out);
+            for (; next < at; next++) {
+                removedAt(old[next], before, after, out);
             }
-            String was = before.get(fact.getKey());
+            next = Math.max(next, at + 1);
+            String was = oldValues[at];
             if (!was.equals(fact.getValue())) {
                 out.add(new Change(Kind.CHANGED, fact.getKey(), was, fact.getValue()));
             }
         }
-        for (; next < old.size(); next++) {
-            removedAt(old.get(next), before, after, out);
+        for (; next < old.length; next++) {
+            removedAt(old[next], before, after, out);
         }
     }
 

@@ -45,6 +45,7 @@ public final class MetabaseXml {
             "IIS_ROOT", "IIsConfigObject", "IIS_Global", "Custom", "MBProperty", "configuration");
     private static final Pattern DECIMAL = Pattern.compile("[0-9]{1,10}");
     private static final Pattern ELEMENT_NAME = Pattern.compile("[A-Za-z_][A-Za-z0-9_.-]*");
+    private static final Pattern LINE_BREAK = Pattern.compile("\r\n|\r|\n");
 
     private MetabaseXml() {
     }
@@ -86,45 +87,43 @@ public final class MetabaseXml {
         int oversizeLine;
         private int line = 1;
 
+        // Text is copied in runs rather than a character at a time: a large file is millions of characters.
         Escaped(String s) {
             int i = 0;
             while (i < s.length() && oversizeLine == 0) {
                 if (s.charAt(i) != '<') {
-                    copy(s, i++);
+                    int stop = s.indexOf('<', i);
+                    i = copy(s, i, stop < 0 ? s.length() : stop);
                     continue;
                 }
                 String end = s.startsWith("<!--", i) ? "-->" : s.startsWith("<![CDATA[", i) ? "]]>"
                         : s.startsWith("<?", i) ? "?>" : s.startsWith("<!", i) || s.startsWith("</", i) ? ">" : null;
                 if (end != null) {
                     int stop = s.indexOf(end, i);
-                    for (stop = stop < 0 ? s.length() : stop + end.length(); i < stop; i++) {
-                        copy(s, i);
-                    }
+                    i = copy(s, i, stop < 0 ? s.length() : stop + end.length());
                     continue;
                 }
                 tagLines.add(line);
                 Map<String, Integer> attributes = new HashMap<>();
                 attributeLines.add(attributes);
-                StringBuilder token = new StringBuilder();
                 String name = "";
-                copy(s, i++);
+                i = copy(s, i, i + 1);
+                int token = i;  // where the name being read began
                 while (i < s.length() && s.charAt(i) != '>') {
                     char c = s.charAt(i);
                     if (c == '"' || c == '\'') {
                         attributes.putIfAbsent(name, line);
                         i = value(s, i);
-                        token.setLength(0);
+                        token = i;
                         continue;
                     }
                     if (c == '=' || Character.isWhitespace(c)) {
-                        if (token.length() > 0) {
-                            name = token.toString();
-                            token.setLength(0);
+                        if (token < i) {
+                            name = s.substring(token, i);
                         }
-                    } else {
-                        token.append(c);
+                        token = i + 1;
                     }
-                    copy(s, i++);
+                    i = copy(s, i, i + 1);
                 }
             }
         }
@@ -134,6 +133,7 @@ public final class MetabaseXml {
             xml.append(quote);
             int start = i;
             int startLine = line;
+            int run = i + 1;  // the first character not yet copied
             for (i++; i < s.length() && s.charAt(i) != quote; i++) {
                 if ((i - start + 1L) * 2 > Limits.VALUE_BYTES) {  // with the closing NUL it is stored with
                     oversizeLine = startLine;
@@ -141,17 +141,18 @@ public final class MetabaseXml {
                 }
                 char c = s.charAt(i);
                 if (c == '\r' || c == '\n') {
-                    xml.append("&#10;");
+                    xml.append(s, run, i).append("&#10;");
                     line++;
                     if (c == '\r' && i + 1 < s.length() && s.charAt(i + 1) == '\n') {
                         i++;
                     }
+                    run = i + 1;
                 } else if (c == '\t') {
-                    xml.append("&#9;");
-                } else {
-                    xml.append(c);
+                    xml.append(s, run, i).append("&#9;");
+                    run = i + 1;
                 }
             }
+            xml.append(s, run, i);
             if (i < s.length()) {
                 xml.append(quote);
                 i++;
@@ -159,12 +160,16 @@ public final class MetabaseXml {
             return i;
         }
 
-        private void copy(String s, int i) {
-            char c = s.charAt(i);
-            xml.append(c);
-            if (c == '\n' || c == '\r' && (i + 1 == s.length() || s.charAt(i + 1) != '\n')) {
-                lineStarts.add(++line);
+        /** Copies s[from, to) and counts its line breaks; {@code to}. */
+        private int copy(String s, int from, int to) {
+            xml.append(s, from, to);
+            for (int i = from; i < to; i++) {
+                char c = s.charAt(i);
+                if (c == '\n' || c == '\r' && (i + 1 == s.length() || s.charAt(i + 1) != '\n')) {
+                    lineStarts.add(++line);
+                }
             }
+            return to;
         }
 
         int originalLine(int escapedLine) {
@@ -377,10 +382,15 @@ public final class MetabaseXml {
 
     /** One entry a line; the tabs that indent continuation lines are not part of the entries. */
     private static List<String> entries(String text) {
-        String[] lines = text.split("\r\n|\r|\n", -1);
+        // no regular expression per line: a server's lists run to tens of thousands of lines
+        String[] lines = LINE_BREAK.split(text, -1);
         List<String> entries = new ArrayList<>(lines.length);
         for (int i = 0; i < lines.length; i++) {
-            entries.add(i == 0 ? lines[i] : lines[i].replaceFirst("^\t+", ""));
+            int indent = 0;
+            while (i > 0 && indent < lines[i].length() && lines[i].charAt(indent) == '\t') {
+                indent++;
+            }
+            entries.add(lines[i].substring(indent));
         }
         return entries;
     }

@@ -125,10 +125,11 @@ public final class Preview implements Callable<Integer> {
             if (metabase != null) {
                 Image imported = HostImageTool.fromMetabase(metabase, registries, null, captures);
                 String source = metabase + String.join("", registries.stream().map(r -> " + " + r).toList());
-                host = new Demo.Host(imported, null, HostImage.of(imported), source);
+                host = new Demo.Host(imported, null, () -> HostImage.of(imported), source);
             } else {
                 Path from = image != null ? image : HostImageTool.stockImage();
-                host = new Demo.Host(null, from, HostImageTool.read(from).facts(), from.toString());
+                HostImage facts = HostImageTool.read(from).facts();
+                host = new Demo.Host(null, from, () -> facts, from.toString());
             }
             return Demo.run(host, new Demo.Run(sequence, exportMetabase, exportRegistry, changeSet, captures),
                     tool.out, tool.err, tool.temporary);
