@@ -129,7 +129,7 @@ public final class Demo {
                 out.println();
                 out.println("The change set is in " + writing + ": " + ChangeSetFiles.PLAN + " says what to run");
             }
-        } catch (BadInput e) {
+        } catch (BadInput | RegExport.Unwritable e) {
             err.println(e.getMessage());
             return 1;
         } catch (IOException e) {

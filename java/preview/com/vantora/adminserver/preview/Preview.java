@@ -189,7 +189,11 @@ public final class Preview implements Callable<Integer> {
                 if (found == null) {
                     throw new BadInput(image.toString(), 0, "no key " + key);
                 }
-                reg.tree(found.key(), found.path());
+                try {
+                    reg.tree(found.key(), found.path());
+                } catch (RegExport.Unwritable e) {
+                    throw new BadInput(image.toString(), 0, e.getMessage());
+                }
             }
             tool.out.writeBytes(reg.bytes());
             tool.out.flush();

@@ -4,6 +4,7 @@ import com.vantora.winsim.image.ImageModel.Image;
 import com.vantora.winsim.image.ImageModel.RegistryKey;
 import com.vantora.winsim.image.ImageModel.RegistryValue;
 import com.vantora.winsim.image.ImageValues;
+import com.vantora.winsim.image.Json;
 import com.vantora.winsim.image.Names;
 import java.io.ByteArrayOutputStream;
 import java.nio.charset.StandardCharsets;
@@ -27,13 +28,13 @@ final class RegExport {
 
     /** {@code [path]}: the key, made when it is missing, whose values follow. */
     RegExport key(String path) {
-        text.append("\r\n[").append(path).append("]\r\n");
+        text.append("\r\n[").append(writable(path, "key")).append("]\r\n");
         return this;
     }
 
     /** {@code [-path]}: the key and everything under it deleted. */
     RegExport deleteKey(String path) {
-        text.append("\r\n[-").append(path).append("]\r\n");
+        text.append("\r\n[-").append(writable(path, "key")).append("]\r\n");
         return this;
     }
 
@@ -108,7 +109,29 @@ final class RegExport {
     }
 
     private static String name(String name) {
-        return name.isEmpty() ? "@=" : quote(name) + "=";
+        return name.isEmpty() ? "@=" : quote(writable(name, "value")) + "=";
+    }
+
+    /** A name the file cannot hold, said in one line. */
+    static final class Unwritable extends IllegalArgumentException {
+        private static final long serialVersionUID = 1L;
+
+        Unwritable(String problem) {
+            super(problem);
+        }
+    }
+
+    /**
+     * A name as it is, unless it holds what would end its line (or a key's brackets) early: the rest would be
+     * read as lines of its own, keys and values the image never had.
+     */
+    private static String writable(String name, String what) {
+        boolean breaks = name.indexOf('\r') >= 0 || name.indexOf('\n') >= 0 || name.indexOf('\0') >= 0;
+        if (breaks || what.equals("key") && name.indexOf(']') >= 0) {
+            throw new Unwritable(what + " " + Json.quote(name) + " cannot be written to a registry file: "
+                    + (breaks ? "its name holds a line break or NUL" : "its name holds ]"));
+        }
+        return name;
     }
 
     /** A line break or NUL would end the quoted text early on import; such text goes as hex. */

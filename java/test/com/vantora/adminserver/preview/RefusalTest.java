@@ -44,6 +44,8 @@ class RefusalTest {
             Map.entry("hklm-array.json", "{\"registry\": {\"HKEY_LOCAL_MACHINE\": []}}"),
             Map.entry("children-object.json", "{\"registry\": {\"HKEY_LOCAL_MACHINE\": {\"name\": \"\", \"children\": {}}}}"),
             Map.entry("array.json", "[]"),
+            Map.entry("planted-name.json", "{\"registry\": {\"HKEY_LOCAL_MACHINE\": {\"name\": \"\", \"values\": [{\"name\":"
+                    + " \"a\\\"=\\\"\\r\\n[HKEY_LOCAL_MACHINE\\\\Planted]\\r\\n\\\"b\", \"type\": 1, \"data\": \"x\"}]}}}"),
             Map.entry("usage-calls.txt", "# one argument short\nCreateVirtualDirectory docs\n"),
             Map.entry("quote-calls.txt", "CreateVirtualDirectory docs \"C:\\x\n"),
             Map.entry("broken.json", "{\"iis\": {\n\"metabase\": \n}"),
@@ -94,6 +96,8 @@ class RefusalTest {
         "demo --metabase ok.xml --change-set ok.json ;; ok.json: not a folder; a change set goes into a new or empty folder",
         "verify ok.json --before ok.xml --after ok.xml ;; ok.json: not a change set: captures, calls, metabase and registry",
         "to-reg ok.json --key HKLM\\SOFTWARE\\None   ;; ok.json: no key HKLM\\SOFTWARE\\None",
+        "to-reg planted-name.json                   ;; planted-name.json: value \"a\\\"=\\\"\\r\\n[HKEY_LOCAL_MACHINE\\\\Planted]"
+            + "\\r\\n\\\"b\" cannot be written to a registry file: its name holds a line break or NUL",
         "demo --metabase ok.xml --base x.json       ;; usage: demo.sh",
         "generate --sites x                         ;; usage: host-image.sh generate",
         "diff                                       ;; usage: preview diff",
