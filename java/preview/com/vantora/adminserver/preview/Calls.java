@@ -81,9 +81,12 @@ final class Calls {
         return words;
     }
 
-    /** The call as a line again, quoting the words that need it. */
+    /**
+     * The call as a line again, quoting the words that need it: those with spaces, and those that the
+     * Windows command prompt would otherwise take as the end of the command or a redirection.
+     */
     static String line(List<String> call) {
-        return String.join(" ", call.stream().map(w -> w.isEmpty() || w.matches(".*\\s.*") ? "\"" + w + "\"" : w).toList());
+        return String.join(" ", call.stream().map(w -> w.isEmpty() || w.matches("(?s).*[\\s&|<>^].*") ? "\"" + w + "\"" : w).toList());
     }
 
     /**
