@@ -29,22 +29,21 @@ apply() {
   done <"$1"
 }
 
-cat >"$work/installer-calls.txt" <<'EOF'
-# what an installer of the redirector and PHP calls
+cat >"$work/redirector-calls.txt" <<'EOF'
+# what an installer of the redirector calls: keys of its own, nothing a capture must show
 CreateJakartaVirtualDirectory jakarta "C:\Program Files\Tomcat\bin\win32"
 InstallIsapiRedirectFilter jakarta "C:\Program Files\Tomcat\bin\win32\isapi_redirect.dll"
 CreateJakartaRegistryEntries C:\logs\isapi.log C:\conf\workers.properties C:\conf\uriworkermap.properties isapi_redirect.dll
-InstallVantoraPHPModule C:\PHP\php5isapi.dll
-CreatePHPINIRegistryEntries C:\PHP
-AddPHPPathToEnvironmentVariable C:\PHP
 StartDefaultWebsite
 EOF
+{ cat "$work/redirector-calls.txt"; printf '%s\n' 'InstallVantoraPHPModule C:\PHP\php5isapi.dll' \
+  'CreatePHPINIRegistryEntries "C:\Program Files\PHP\"' 'AddPHPPathToEnvironmentVariable C:\PHP'; } >"$work/installer-calls.txt"
 
 # name | capture | its registry exports | calls (empty: the demo's)
 scenarios=(
   "office|small-office.xml|office-software.reg|"
   "shared|shared-host.xml|office-software.reg|$work/installer-calls.txt"
-  "bare|shared-host.xml||$work/installer-calls.txt"
+  "bare|shared-host.xml||$work/redirector-calls.txt"
 )
 for scenario in "${scenarios[@]}"; do
   IFS='|' read -r name capture registry calls <<<"$scenario"
@@ -58,6 +57,9 @@ for scenario in "${scenarios[@]}"; do
   preview to-reg "$dir/host.json" >"$dir/after.reg"
   out=$(preview verify "$dir/set/change.json" "${before[@]}" --after "$dir/after.xml" --after-registry "$dir/after.reg")
   [[ $out == "as previewed" ]] || { echo "$name: verify said: $out" >&2; exit 1; }
+  # on the server's command line a backslash before a closing quote must be doubled, or it escapes the quote
+  [[ $name != shared ]] || grep -q 'CreatePHPINIRegistryEntries "C:\\Program Files\\PHP\\\\"' "$dir/set/PLAN.txt" ||
+    { echo "$name: PLAN.txt quotes the PHP folder wrongly" >&2; exit 1; }
   # the exports read back over the image they came from change nothing
   preview from-metabase "$dir/after.xml" --registry "$dir/after.reg" --base "$dir/host.json" >"$dir/again.json"
   out=$(preview diff "$dir/host.json" "$dir/again.json")

@@ -20,7 +20,7 @@ wine() { WINEPREFIX=$prefix WINEDEBUG=-all /usr/lib/wine/wine64 "$@" </dev/null;
 # The capture already holds a Path with entries and a PHP key, so the undo restores values, not only keys.
 capture=(--metabase small-office.xml --registry office-software.reg)
 preview demo "${capture[@]}" --change-set "$work/set" --export-metabase "$work/after.xml" >/dev/null
-keys=("HKLM\\SOFTWARE\\PHP" "HKLM\\SOFTWARE\\Apache Software Foundation"
+keys=("HKLM\\SOFTWARE\\PHP" "HKLM\\SOFTWARE\\Apache Software Foundation\\Jakarta Isapi Redirector"
   "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment")
 
 # The touched keys as the editor exports them, or "absent".

@@ -44,6 +44,8 @@ final class Calls {
             }
             List<String> words = words(line);
             String problem = words == null ? "a quoted word has no closing quote"
+                    : words.stream().anyMatch(w -> w.indexOf('%') >= 0 || w.indexOf('"') >= 0)
+                    ? "a word holds % or \", which the command prompt on the server would read otherwise"
                     : IISConfigureCommand.problem(words.toArray(String[]::new));
             if (problem != null) {
                 throw new BadInput(file, n + 1, problem);
@@ -56,7 +58,7 @@ final class Calls {
         return calls;
     }
 
-    private static List<String> words(String line) {
+    static List<String> words(String line) {
         List<String> words = new ArrayList<>();
         int i = 0;
         while (i < line.length()) {
@@ -81,12 +83,18 @@ final class Calls {
         return words;
     }
 
-    /**
-     * The call as a line again, quoting the words that need it: those with spaces, and those that the
-     * Windows command prompt would otherwise take as the end of the command or a redirection.
-     */
+    /** The call as a line of a calls file again, quoting the words that need it. */
     static String line(List<String> call) {
         return String.join(" ", call.stream().map(w -> w.isEmpty() || w.matches("(?s).*[\\s&|<>^].*") ? "\"" + w + "\"" : w).toList());
+    }
+
+    /**
+     * A line of a calls file as the Windows command prompt must be given it: a word that needs quotes has
+     * them, and the backslashes before its closing quote doubled, or the last would escape the quote.
+     */
+    static String commandLine(String line) {
+        return String.join(" ", words(line).stream().map(w -> w.isEmpty() || w.matches("(?s).*[\\s&|<>^].*")
+                ? "\"" + w.replaceAll("(\\\\+)$", "$1$1") + "\"" : w).toList());
     }
 
     /**

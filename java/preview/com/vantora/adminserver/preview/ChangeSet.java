@@ -29,8 +29,11 @@ public record ChangeSet(List<Capture> captures, List<String> calls, List<Metabas
         @SerializedName("changed") CHANGED
     }
 
-    /** A captured file the change was previewed on: {@code metabase} or {@code registry}, as given. */
-    public record Capture(String role, String file, String sha256) {
+    /**
+     * A captured file the change was previewed on: {@code metabase} or {@code registry}, as given; for a
+     * registry export, the keys it holds, each standing for the whole of its subtree as exported.
+     */
+    public record Capture(String role, String file, String sha256, List<String> keys) {
     }
 
     /** A key (when {@code id} is null) or one of its records. */

@@ -71,9 +71,6 @@ public final class Demo {
             child.destroy();
             throw e;
         }
-        out.println("Host: " + host.source() + " (working image " + image + ")");
-        out.println();
-        out.flush();
         // the child JVM leaves this one a core to spare; and since this one only waits for the calls, its
         // garbage so far is collected then rather than in pauses while it reads the image they leave
         FutureTask<HostImage> before = new FutureTask<>(() -> {
@@ -86,6 +83,7 @@ public final class Demo {
         facts.start();
         int status = go(child);
         if (status != 0) {
+            Files.copy(answers(folder), out);
             err.println("the calls ended with exit status " + status);
             return 1;
         }
@@ -96,7 +94,33 @@ public final class Demo {
             err.println(e.getMessage());
             return 1;
         }
-        long platformCalls = Files.exists(journal) ? Files.lines(journal).count() : 0;
+        ChangeSet change = null;
+        if (run.changeSet() != null) {
+            change = ChangeSet.between(host.json(), after.image(), run.captures(),
+                    run.calls().stream().map(Calls::line).toList());
+            try {
+                ChangeSetFiles.checkCaptured(change);
+            } catch (BadInput e) {
+                err.println(e.getMessage());
+                try (var inside = Files.walk(folder)) {  // its own files only: a walk does not follow links
+                    for (Path file : inside.sorted(java.util.Comparator.reverseOrder()).toList()) {
+                        Files.delete(file);
+                    }
+                }
+                return 2;
+            }
+        }
+        // what the calls answered is shown once nothing is refused, so that a refusal is its one line alone
+        out.println("Host: " + host.source() + " (working image " + image + ")");
+        out.println();
+        out.flush();
+        Files.copy(answers(folder), out);
+        long platformCalls = 0;
+        if (Files.exists(journal)) {
+            try (var lines = Files.lines(journal)) {
+                platformCalls = lines.count();
+            }
+        }
         out.println();
         out.println("What changed (" + platformCalls + " platform calls, journal " + journal + "):");
         ImageDiff.lines(done(before), after.facts()).forEach(line -> out.println("  " + line));
@@ -122,10 +146,9 @@ public final class Demo {
                 out.println();
                 out.println("The library's registry keys, changed, are in " + writing);
             }
-            if (run.changeSet() != null) {
+            if (change != null) {
                 writing = run.changeSet();
-                List<String> lines = run.calls().stream().map(Calls::line).toList();
-                ChangeSetFiles.write(ChangeSet.between(host.json(), after.image(), run.captures(), lines), writing);
+                ChangeSetFiles.write(change, writing);
                 out.println();
                 out.println("The change set is in " + writing + ": " + ChangeSetFiles.PLAN + " says what to run");
             }
@@ -171,11 +194,15 @@ public final class Demo {
         command.add(jarOf(Calls.class) + java.io.File.pathSeparator + jarOf(IISConfigure.class));
         command.add(Calls.class.getName());
         command.add(calls.toString());
-        ProcessBuilder builder = new ProcessBuilder(command).redirectOutput(ProcessBuilder.Redirect.INHERIT)
+        ProcessBuilder builder = new ProcessBuilder(command).redirectOutput(answers(image.getParent()).toFile())
                 .redirectError(ProcessBuilder.Redirect.INHERIT);
         builder.environment().put("WINSIM_HOST", image.toString());
         builder.environment().put("WINSIM_JOURNAL", journal.toString());
         return builder.start();
+    }
+
+    private static Path answers(Path folder) {
+        return folder.resolve("answers.txt");
     }
 
     private static HostImage done(FutureTask<HostImage> facts) throws InterruptedException {

@@ -31,14 +31,17 @@ public final class HostImageTool {
         Map<String, RegistryKey> registry = image.registry() == null ? new LinkedHashMap<>() : image.registry();
         registry.computeIfAbsent("HKEY_LOCAL_MACHINE", k -> RegistryKey.empty(""));
         for (Path reg : registries) {
-            RegFile.merge(captured(reg, "registry", captures), reg.toString(), registry);
+            int at = captures.size();
+            List<String> keys = RegFile.merge(captured(reg, "registry", captures), reg.toString(), registry);
+            ChangeSet.Capture capture = captures.get(at);
+            captures.set(at, new ChangeSet.Capture(capture.role(), capture.file(), capture.sha256(), keys));
         }
         return image.withIisAndRegistry(iis, registry);
     }
 
     private static byte[] captured(Path file, String role, List<ChangeSet.Capture> captures) throws BadInput {
         byte[] bytes = Input.bytes(file);
-        captures.add(new ChangeSet.Capture(role, file.toString(), ChangeSetFiles.sha256(bytes)));
+        captures.add(new ChangeSet.Capture(role, file.toString(), ChangeSetFiles.sha256(bytes), null));
         return bytes;
     }
 

@@ -26,9 +26,10 @@ public final class RegFile {
 
     /**
      * Creates the file's keys under {@code hklm} (a key as the image holds it) and sets its values, a value
-     * of the same name keeping its place. Nothing is changed when the file is refused.
+     * of the same name keeping its place; the paths of the keys the file holds. Nothing is changed when the
+     * file is refused.
      */
-    public static void merge(byte[] bytes, String file, Map<String, RegistryKey> registry) throws BadInput {
+    public static List<String> merge(byte[] bytes, String file, Map<String, RegistryKey> registry) throws BadInput {
         List<String[]> lines = logicalLines(decode(bytes, file));
         if (lines.isEmpty() || !lines.get(0)[1].strip().equals(RegExport.HEADER)) {
             throw new BadInput(file, 1, "not a registry export: the first line must be \"" + RegExport.HEADER + "\"");
@@ -63,6 +64,12 @@ public final class RegFile {
                 changes.add(new Change(key, value(text, file, line, String.join("\\", key))));
             }
         }
+        List<String> paths = new ArrayList<>();
+        for (Change change : changes) {
+            if (change.value() == null) {
+                paths.add(String.join("\\", change.key()));
+            }
+        }
         RegistryKey hklm = registry.compute(HIVE, (k, v) -> v == null ? RegistryKey.empty("") : complete(v));
         for (Change change : changes) {
             RegistryKey target = child(hklm, change.key());
@@ -70,6 +77,7 @@ public final class RegFile {
                 setValue(target, change.value());
             }
         }
+        return paths;
     }
 
     private record Change(String[] key, RegistryValue value) {
@@ -116,6 +124,9 @@ public final class RegFile {
         }
         if (at >= text.length() || text.charAt(at) != '=') {
             throw new BadInput(file, line, "expected = after the value name");
+        }
+        if (name.indexOf("\0") >= 0) {
+            throw new BadInput(file, line, "a value name holds a NUL, which no registry file can give back");
         }
         String data = text.substring(at + 1).strip();
         String what = "value " + (at == 1 ? "@" : Json.quote(name.toString())) + " of " + keyPath;

@@ -33,12 +33,23 @@ final class Verify {
                 && change.metabase() != null && change.registry() != null
                 && change.captures().stream().allMatch(c -> c != null && c.role() != null && c.sha256() != null)
                 && change.metabase().stream().allMatch(c -> c != null && c.change() != null && c.key() != null)
-                && change.registry().stream().allMatch(c -> c != null && c.change() != null && c.key() != null);
+                && change.registry().stream().allMatch(c -> c != null && c.change() != null && c.key() != null)
+                // a value given in a form its type does not have cannot be compared
+                && change.metabase().stream().allMatch(c -> readable(c.before()) && readable(c.after()))
+                && change.registry().stream().allMatch(c -> readable(c.before()) && readable(c.after()));
         if (!whole) {
             throw new BadInput(name, 0, "not a change set: captures, calls, metabase and registry, each change"
-                    + " with its kind and key, are needed");
+                    + " with its kind and key and its values in the forms of their types, are needed");
         }
         return change;
+    }
+
+    private static boolean readable(MetabaseRecord r) {
+        return r == null || ChangeSet.bytes(r) != null;
+    }
+
+    private static boolean readable(RegistryValue v) {
+        return v == null || ChangeSet.bytes(v) != null;
     }
 
     /** The before capture is refused unless it is the one previewed, file by file. */

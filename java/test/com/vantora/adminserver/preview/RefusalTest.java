@@ -47,6 +47,7 @@ class RefusalTest {
             Map.entry("planted-name.json", "{\"registry\": {\"HKEY_LOCAL_MACHINE\": {\"name\": \"\", \"values\": [{\"name\":"
                     + " \"a\\\"=\\\"\\r\\n[HKEY_LOCAL_MACHINE\\\\Planted]\\r\\n\\\"b\", \"type\": 1, \"data\": \"x\"}]}}}"),
             Map.entry("usage-calls.txt", "# one argument short\nCreateVirtualDirectory docs\n"),
+            Map.entry("percent-calls.txt", "CreateVirtualDirectory docs %SystemDrive%\\docs\n"),
             Map.entry("quote-calls.txt", "CreateVirtualDirectory docs \"C:\\x\n"),
             Map.entry("broken.json", "{\"iis\": {\n\"metabase\": \n}"),
             Map.entry("long-string.json", "{\"other\": \"" + "x".repeat((int) (Limits.VALUE_BYTES / 2)) + "\"}"),
@@ -93,6 +94,9 @@ class RefusalTest {
         "from-metabase ok.xml --registry be.reg ;; be.reg: neither UTF-16LE with a byte order mark nor UTF-8",
         "demo --calls usage-calls.txt               ;; usage-calls.txt:2: usage: jniCreateVirtualDirectory name physicalPath",
         "demo --calls quote-calls.txt               ;; quote-calls.txt:1: a quoted word has no closing quote",
+        "demo --calls percent-calls.txt             ;; percent-calls.txt:1: a word holds % or \", which the command prompt",
+        "demo --metabase ok.xml --change-set new.d  ;; ok.xml: the calls change HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet"
+            + "\\Control\\Session Manager\\Environment Path, which no --registry export holds",
         "demo --metabase ok.xml --change-set ok.json ;; ok.json: not a folder; a change set goes into a new or empty folder",
         "verify ok.json --before ok.xml --after ok.xml ;; ok.json: not a change set: captures, calls, metabase and registry",
         "to-reg ok.json --key HKLM\\SOFTWARE\\None   ;; ok.json: no key HKLM\\SOFTWARE\\None",
