@@ -121,13 +121,13 @@ public final class HostImage {
         put(Area.HOST, "caller administrator", Describe.value(caller.getOrDefault("administrator", true)));
         put(Area.HOST, "caller comApartment", Describe.value(caller.getOrDefault("comApartment", "none")));
         put(Area.HOST, "timeoutScale", Describe.value(image.timeoutScale() == null ? 1L : image.timeoutScale()));
-        List<Object> faults = array(image.faults());
+        List<Object> faults = ImageModel.each(image.faults());
         for (int i = 0; i < faults.size(); i++) {
             readFault(object(faults.get(i), "faults[" + i + "]"), "fault " + (i + 1));
         }
         image.more().forEach((name, value) -> put(Area.HOST, "other " + name, Json.write(value)));
 
-        List<Object> services = array(image.services());
+        List<Object> services = ImageModel.each(image.services());
         for (int i = 0; i < services.size(); i++) {
             readService(object(services.get(i), "services[" + i + "]"), "services[" + i + "]");
         }
@@ -140,7 +140,7 @@ public final class HostImage {
             readRegistryKey(present(hive.getValue(), where), Describe.hive(hive.getKey()), where, 0);
         }
 
-        List<Object> broadcasts = array(image.broadcasts());
+        List<Object> broadcasts = ImageModel.each(image.broadcasts());
         for (int i = 0; i < broadcasts.size(); i++) {
             readBroadcast(object(broadcasts.get(i), "broadcasts[" + i + "]"), "broadcast " + (i + 1));
         }
@@ -181,14 +181,14 @@ public final class HostImage {
         if (iis.metabase() != null) {
             readMetabaseKey(iis.metabase(), "/", "iis.metabase", 0);
         }
-        List<Object> held = array(iis.heldKeys());
+        List<Object> held = ImageModel.each(iis.heldKeys());
         for (int i = 0; i < held.size(); i++) {
             String where = "iis.heldKeys[" + i + "]";
             Map<String, Object> key = object(held.get(i), where);
             put(Area.METABASE, "held key " + text(key.get("path"), where + ".path"),
                     "access " + Describe.value(key.get("access")));
         }
-        List<Object> backups = array(iis.backups());
+        List<Object> backups = ImageModel.each(iis.backups());
         for (int i = 0; i < backups.size(); i++) {
             String where = "iis.backups[" + i + "]";
             Map<String, Object> backup = object(backups.get(i), where);
@@ -208,7 +208,7 @@ public final class HostImage {
         if (!root) {
             put(Area.METABASE, subject, "(key)", "");
         }
-        List<MetabaseRecord> records = array(key.records());
+        List<MetabaseRecord> records = ImageModel.each(key.records());
         for (int i = 0; i < records.size(); i++) {
             MetabaseRecord record = records.get(i);
             if (record == null || record.id() == null) {
@@ -223,7 +223,7 @@ public final class HostImage {
                 entries.put(fact, list.stream().map(Describe::value).toList());
             }
         }
-        List<MetabaseKey> children = array(key.children());
+        List<MetabaseKey> children = ImageModel.each(key.children());
         for (int i = 0; i < children.size(); i++) {
             String at = where + ".children[" + i + "]";
             MetabaseKey child = present(children.get(i), at);
@@ -239,7 +239,7 @@ public final class HostImage {
         if (depth > 0) {
             put(Area.REGISTRY, "registry " + path, "(key)", "");
         }
-        List<RegistryValue> values = array(key.values());
+        List<RegistryValue> values = ImageModel.each(key.values());
         for (int i = 0; i < values.size(); i++) {
             String at = where + ".values[" + i + "]";
             RegistryValue value = present(values.get(i), at);
@@ -247,7 +247,7 @@ public final class HostImage {
             put(Area.REGISTRY, "registry " + path, name.isEmpty() ? "(default)" : name,
                     Describe.registryType(value.type()) + " " + data(value.hex(), value.data()));
         }
-        List<RegistryKey> children = array(key.children());
+        List<RegistryKey> children = ImageModel.each(key.children());
         for (int i = 0; i < children.size(); i++) {
             String at = where + ".children[" + i + "]";
             RegistryKey child = present(children.get(i), at);
@@ -299,10 +299,6 @@ public final class HostImage {
         throw new IllegalArgumentException(where + ": expected an object");
     }
 
-    /** A list the model bound; an absent one is empty. */
-    private static <T> List<T> array(List<T> list) {
-        return list == null ? List.of() : list;
-    }
 
     private static <T> T present(T v, String where) {
         if (v == null) {

@@ -15,6 +15,11 @@ public final class ImageModel {
     private ImageModel() {
     }
 
+    /** A list of the model, an absent one as empty. */
+    public static <T> List<T> each(List<T> list) {
+        return list == null ? List.of() : list;
+    }
+
     public record Image(Object winsim, Map<String, Object> caller, Object timeoutScale, Iis iis,
             Map<String, RegistryKey> registry, List<Object> services, List<Object> broadcasts, List<Object> faults,
             Map<String, Object> more) {

@@ -85,7 +85,7 @@ final class Calls {
 
     /** The call as a line of a calls file again, quoting the words that need it. */
     static String line(List<String> call) {
-        return String.join(" ", call.stream().map(w -> w.isEmpty() || w.matches("(?s).*[\\s&|<>^].*") ? "\"" + w + "\"" : w).toList());
+        return String.join(" ", call.stream().map(w -> quoted(w) ? "\"" + w + "\"" : w).toList());
     }
 
     /**
@@ -93,8 +93,12 @@ final class Calls {
      * them, and the backslashes before its closing quote doubled, or the last would escape the quote.
      */
     static String commandLine(String line) {
-        return String.join(" ", words(line).stream().map(w -> w.isEmpty() || w.matches("(?s).*[\\s&|<>^].*")
-                ? "\"" + w.replaceAll("(\\\\+)$", "$1$1") + "\"" : w).toList());
+        return String.join(" ", words(line).stream().map(w -> quoted(w) ? "\"" + w.replaceAll("(\\\\+)$", "$1$1") + "\"" : w).toList());
+    }
+
+    /** Words with spaces, and those the command prompt would take as the end of the command or a redirection. */
+    private static boolean quoted(String word) {
+        return word.isEmpty() || word.matches("(?s).*[\\s&|<>^].*");
     }
 
     /**

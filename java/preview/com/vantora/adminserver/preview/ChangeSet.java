@@ -2,6 +2,7 @@ package com.vantora.adminserver.preview;
 
 import com.google.gson.annotations.SerializedName;
 import com.vantora.winsim.image.Describe;
+import com.vantora.winsim.image.ImageModel;
 import com.vantora.winsim.image.ImageModel.Image;
 import com.vantora.winsim.image.ImageModel.MetabaseKey;
 import com.vantora.winsim.image.ImageModel.MetabaseRecord;
@@ -155,11 +156,11 @@ public record ChangeSet(List<Capture> captures, List<String> calls, List<Metabas
         if (keys.putIfAbsent(Names.fold(path), entry) != null) {
             return;  // a second key of one name is out of reach, as it is for the host
         }
-        for (MetabaseRecord r : list(key.records())) {
+        for (MetabaseRecord r : ImageModel.each(key.records())) {
             entry.ids().putIfAbsent(r.id(), r.id());
             entry.items().putIfAbsent(r.id(), r);
         }
-        for (MetabaseKey child : list(key.children())) {
+        for (MetabaseKey child : ImageModel.each(key.children())) {
             metabaseKey(child, (path.equals("/") ? "/" : path + "/") + child.name(), keys);
         }
     }
@@ -177,11 +178,11 @@ public record ChangeSet(List<Capture> captures, List<String> calls, List<Metabas
         if (keys.putIfAbsent(Names.fold(path), entry) != null) {
             return;
         }
-        for (RegistryValue v : list(key.values())) {
+        for (RegistryValue v : ImageModel.each(key.values())) {
             entry.ids().putIfAbsent(Names.fold(v.name()), v.name());
             entry.items().putIfAbsent(Names.fold(v.name()), v);
         }
-        for (RegistryKey child : list(key.children())) {
+        for (RegistryKey child : ImageModel.each(key.children())) {
             registryKey(child, path + "\\" + child.name(), keys);
         }
     }
@@ -195,9 +196,6 @@ public record ChangeSet(List<Capture> captures, List<String> calls, List<Metabas
         return v.hex() != null ? ImageValues.unhex(v.hex()) : ImageValues.registryBytes(v.type() == null ? 0 : v.type(), v.data());
     }
 
-    private static <T> List<T> list(List<T> list) {
-        return list == null ? List.of() : list;
-    }
 
     private static String data(String hex, Object value) {
         return hex != null ? "hex " + hex : Describe.value(value);

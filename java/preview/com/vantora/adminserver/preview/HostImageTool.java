@@ -26,23 +26,18 @@ public final class HostImageTool {
     static Image fromMetabase(Path metabase, List<Path> registries, Path base, List<ChangeSet.Capture> captures)
             throws BadInput {
         Image image = readImage(base == null ? stockImage() : base);
-        MetabaseKey tree = MetabaseXml.read(captured(metabase, "metabase", captures), metabase.toString());
+        byte[] xml = Input.bytes(metabase);
+        MetabaseKey tree = MetabaseXml.read(xml, metabase.toString());
+        captures.add(new ChangeSet.Capture("metabase", metabase.toString(), ChangeSetFiles.sha256(xml), null));
         Iis iis = image.iis() == null ? new Iis(tree, null, null, new LinkedHashMap<>()) : image.iis().withMetabase(tree);
         Map<String, RegistryKey> registry = image.registry() == null ? new LinkedHashMap<>() : image.registry();
         registry.computeIfAbsent("HKEY_LOCAL_MACHINE", k -> RegistryKey.empty(""));
         for (Path reg : registries) {
-            int at = captures.size();
-            List<String> keys = RegFile.merge(captured(reg, "registry", captures), reg.toString(), registry);
-            ChangeSet.Capture capture = captures.get(at);
-            captures.set(at, new ChangeSet.Capture(capture.role(), capture.file(), capture.sha256(), keys));
+            byte[] bytes = Input.bytes(reg);
+            List<String> keys = RegFile.merge(bytes, reg.toString(), registry);
+            captures.add(new ChangeSet.Capture("registry", reg.toString(), ChangeSetFiles.sha256(bytes), keys));
         }
         return image.withIisAndRegistry(iis, registry);
-    }
-
-    private static byte[] captured(Path file, String role, List<ChangeSet.Capture> captures) throws BadInput {
-        byte[] bytes = Input.bytes(file);
-        captures.add(new ChangeSet.Capture(role, file.toString(), ChangeSetFiles.sha256(bytes), null));
-        return bytes;
     }
 
     public static MetabaseKey metabase(Image image, String file) throws BadInput {

@@ -155,13 +155,16 @@ public final class Preview implements Callable<Integer> {
         }
     }
 
-    @Command(name = "to-metabase", description = "Writes an image's metabase as a MetaBase.xml.", customSynopsis = "host-image.sh to-metabase IMAGE.json")
-    static final class ToMetabase implements Callable<Integer> {
+    /** A command that writes out what one image holds. */
+    abstract static class OnImage implements Callable<Integer> {
         @CommandLine.ParentCommand
         Preview tool;
         @Parameters(paramLabel = "IMAGE.json")
         Path image;
+    }
 
+    @Command(name = "to-metabase", description = "Writes an image's metabase as a MetaBase.xml.", customSynopsis = "host-image.sh to-metabase IMAGE.json")
+    static final class ToMetabase extends OnImage {
         @Override
         public Integer call() throws BadInput {
             tool.print(MetabaseXml.write(HostImageTool.metabase(HostImageTool.readImage(image), image.toString()),
@@ -172,11 +175,7 @@ public final class Preview implements Callable<Integer> {
 
     @Command(name = "to-reg", description = "Writes registry keys of an image as a registry file.",
             customSynopsis = "host-image.sh to-reg IMAGE.json [--key HKLM\\PATH ...]")
-    static final class ToReg implements Callable<Integer> {
-        @CommandLine.ParentCommand
-        Preview tool;
-        @Parameters(paramLabel = "IMAGE.json")
-        Path image;
+    static final class ToReg extends OnImage {
         @Option(names = "--key", paramLabel = "HKLM\\PATH")
         List<String> keys = new ArrayList<>();
 

@@ -1,5 +1,6 @@
 package com.vantora.adminserver.preview;
 
+import com.vantora.winsim.image.ImageModel;
 import com.vantora.winsim.image.ImageModel.Image;
 import com.vantora.winsim.image.ImageModel.RegistryKey;
 import com.vantora.winsim.image.ImageModel.RegistryValue;
@@ -61,10 +62,10 @@ final class RegExport {
     /** The key and all below it, each key's values after its line. */
     RegExport tree(RegistryKey key, String path) {
         key(path);
-        for (RegistryValue value : list(key.values())) {
+        for (RegistryValue value : ImageModel.each(key.values())) {
             value(value);
         }
-        for (RegistryKey child : list(key.children())) {
+        for (RegistryKey child : ImageModel.each(key.children())) {
             tree(child, path + "\\" + child.name());
         }
         return this;
@@ -90,7 +91,7 @@ final class RegExport {
         StringBuilder spelled = new StringBuilder(root.getKey());
         for (int i = 1; i < names.length && key != null; i++) {
             String name = names[i];
-            key = list(key.children()).stream().filter(k -> Names.same(k.name(), name)).findFirst().orElse(null);
+            key = ImageModel.each(key.children()).stream().filter(k -> Names.same(k.name(), name)).findFirst().orElse(null);
             spelled.append('\\').append(key == null ? "" : key.name());
         }
         return key == null ? null : new Found(key, spelled.toString());
@@ -104,9 +105,6 @@ final class RegExport {
         return out.toByteArray();
     }
 
-    private static <T> List<T> list(List<T> list) {
-        return list == null ? List.of() : list;
-    }
 
     private static String name(String name) {
         return name.isEmpty() ? "@=" : quote(writable(name, "value")) + "=";
