@@ -129,7 +129,7 @@ public final class Demo {
             if (run.exportMetabase() != null) {
                 writing = run.exportMetabase();
                 String xml = MetabaseXml.write(HostImageTool.metabase(after.image(), image.toString()), image.toString());
-                Files.write(writing, xml.getBytes(StandardCharsets.UTF_8));
+                Output.replace(writing, xml.getBytes(StandardCharsets.UTF_8));
                 out.println();
                 out.println("The changed metabase is in " + writing);
             }
@@ -142,7 +142,7 @@ public final class Demo {
                         reg.tree(found.key(), found.path());
                     }
                 }
-                Files.write(writing, reg.bytes());
+                Output.replace(writing, reg.bytes());
                 out.println();
                 out.println("The library's registry keys, changed, are in " + writing);
             }
@@ -159,7 +159,8 @@ public final class Demo {
             // the file system's own messages name only the path
             String why = e instanceof java.nio.file.NoSuchFileException ? "no such folder"
                     : e instanceof java.nio.file.AccessDeniedException ? "permission denied"
-                    : e instanceof java.nio.file.FileAlreadyExistsException ? "made by someone else meanwhile" : e.getMessage();
+                    : e instanceof java.nio.file.FileAlreadyExistsException ? "made by someone else meanwhile"
+                    : e instanceof java.nio.file.FileSystemException f && f.getReason() != null ? f.getReason() : e.getMessage();
             err.println(writing + ": cannot write: " + why);
             return 1;
         }
